@@ -7,8 +7,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cwchar>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -166,6 +169,30 @@ TEST_F(EngineBinding, ASecondLoadDoesNotLoadAgainAndUnloadThenLoadDoes)
     probe.UnloadEngine();
     probe.UnloadEngine(); // nothing loaded: harmless
     EXPECT_EQ(probe.EngineModule(), nullptr);
+}
+
+TEST_F(EngineBinding, FirstLoadsOnSeveralThreadsAtOnceLoadTheLibraryOnce)
+{
+    ASSERT_TRUE(test_engine::PlaceEngine(Variant::Working, hostFolder));
+    Probe probe(hostFolder);
+    ASSERT_TRUE(probe.Ready());
+    std::atomic<bool> go{false};
+    std::atomic<int> loaded{0};
+    std::vector<std::thread> threads;
+    for (int i = 0; i < 8; ++i) {
+        threads.emplace_back([&] {
+            while (!go)
+                std::this_thread::yield();
+            if (probe.LoadEngine())
+                ++loaded;
+        });
+    }
+    go = true;
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(loaded, 8);
+    probe.UnloadEngine();
+    EXPECT_FALSE(IsLoaded(enginePath));
 }
 
 struct BrokenEngine {

@@ -300,6 +300,27 @@ TEST_F(Settings, AValueOfAnyTypeAndSizeLoadsAsANumberOrIsLeftAlone)
     }
 }
 
+TEST_F(Settings, AKeyThatCannotBeCreatedMakesTheSaveWriteNothingQuietly)
+{
+    // A non-volatile key cannot be created below a volatile one.
+    const wchar_t* parent = L"Software\\PlenzarFile";
+    RegDeleteTreeW(HKEY_CURRENT_USER, parent);
+    HKEY volatileParent = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, parent, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                              &volatileParent, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(volatileParent);
+
+    CSettings settings = Distinct();
+    settings.Save(SETTING_ALL);
+    bool created = KeyExists();
+    CSettings loaded;
+    RegDeleteTreeW(HKEY_CURRENT_USER, parent);
+
+    EXPECT_FALSE(created);
+    ExpectDefaults(loaded);
+}
+
 TEST(RegistryKey, AFailedOrClosedKeyAnswersFalseAndZero)
 {
     CRegistryKey key;
