@@ -41,4 +41,9 @@ bool Load()
 
 bool Accepts(LPCWSTR path) { return g_functions.isSupported && g_functions.isSupported(path) == 1; }
 
+int Optimize(LPCWSTR source, LPWSTR destination, int capacity, int profile)
+{
+    return g_functions.optimize ? g_functions.optimize(source, destination, capacity, profile) : 1;
+}
+
 }  // namespace shell_engine

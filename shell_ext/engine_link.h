@@ -9,5 +9,8 @@ namespace shell_engine {
 bool Load();
 // True when the engine takes the file (its IsSupported answers exactly 1).
 bool Accepts(LPCWSTR path);
+// Converts source with profile (0..4) into the path proposed in destination (capacity units,
+// terminator included; the engine may change it). 0 when the output was written.
+int Optimize(LPCWSTR source, LPWSTR destination, int capacity, int profile);
 
 }  // namespace shell_engine

@@ -2,6 +2,7 @@
 
 #include "shell_ext/drop_selection.h"
 #include "shell_ext/engine_link.h"
+#include "shell_ext/output_name.h"
 #include "shell_ext/resource.h"
 
 #include <new>
@@ -69,6 +70,19 @@ STDMETHODIMP CPlenzarFileShellExt::InvokeCommand(CMINVOKECOMMANDINFO* info)
     if (!info || HIWORD(reinterpret_cast<UINT_PTR>(info->lpVerb)) != 0) return E_INVALIDARG;
     const UINT offset = LOWORD(reinterpret_cast<UINT_PTR>(info->lpVerb));
     if (offset >= kCommandCount) return E_INVALIDARG;
+    const int profile = static_cast<int>(offset);  // Tiny 0 ... Full 4
+    for (const auto& source : m_keptPaths) {
+        try {
+            std::wstring proposal;
+            if (!ProposeOutputPath(source, proposal)) continue;
+            // The usage counts of the file (extension, length) and of the profile belong here.
+            wchar_t output[kMaxOutputPathLength + 1] = {};
+            proposal.copy(output, kMaxOutputPathLength);
+            shell_engine::Optimize(source.c_str(), output, kMaxOutputPathLength + 1, profile);
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        }
+    }
     return S_OK;
 }
 
