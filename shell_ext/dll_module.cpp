@@ -40,7 +40,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 
 STDAPI DllCanUnloadNow()
 {
-    return AfxDllCanUnloadNow() == S_OK && g_module.GetLockCount() == 0 ? S_OK : S_FALSE;
+    return AfxDllCanUnloadNow() == S_OK && g_module.DllCanUnloadNow() == S_OK ? S_OK : S_FALSE;
 }
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* object)
