@@ -1,7 +1,7 @@
 #include "shell_ext/shell_ext.h"
 
+#include "common/engine.h"
 #include "shell_ext/drop_selection.h"
-#include "shell_ext/engine_link.h"
 #include "shell_ext/output_name.h"
 #include "shell_ext/resource.h"
 
@@ -35,12 +35,12 @@ HRESULT CPlenzarFileShellExt::UpdateRegistry(BOOL doRegister)
 STDMETHODIMP CPlenzarFileShellExt::Initialize(PCIDLIST_ABSOLUTE, IDataObject* dataObject, HKEY)
 {
     try {
-        if (!shell_engine::Load()) return E_INVALIDARG;
+        if (!LoadEngine()) return E_INVALIDARG;
         std::vector<std::wstring> selection;
         if (FAILED(ReadDropSelection(dataObject, selection))) return E_INVALIDARG;
         m_keptPaths.clear();
         for (auto& path : selection) {
-            if (shell_engine::Accepts(path.c_str())) m_keptPaths.push_back(std::move(path));
+            if (g_engineFunctions.IsSupported(path.c_str()) == 1) m_keptPaths.push_back(std::move(path));
         }
         return m_keptPaths.empty() ? E_INVALIDARG : S_OK;
     } catch (const std::bad_alloc&) {
@@ -70,7 +70,7 @@ STDMETHODIMP CPlenzarFileShellExt::InvokeCommand(CMINVOKECOMMANDINFO* info)
     if (!info || HIWORD(reinterpret_cast<UINT_PTR>(info->lpVerb)) != 0) return E_INVALIDARG;
     const UINT offset = LOWORD(reinterpret_cast<UINT_PTR>(info->lpVerb));
     if (offset >= kCommandCount) return E_INVALIDARG;
-    const int profile = static_cast<int>(offset);  // Tiny 0 ... Full 4
+    const auto profile = static_cast<PlenzarProfile>(offset);  // PROFILE_TINY ... PROFILE_FULL
     for (const auto& source : m_keptPaths) {
         try {
             std::wstring proposal;
@@ -78,7 +78,7 @@ STDMETHODIMP CPlenzarFileShellExt::InvokeCommand(CMINVOKECOMMANDINFO* info)
             // The usage counts of the file (extension, length) and of the profile belong here.
             wchar_t output[kMaxOutputPathLength + 1] = {};
             proposal.copy(output, kMaxOutputPathLength);
-            shell_engine::Optimize(source.c_str(), output, kMaxOutputPathLength + 1, profile);
+            g_engineFunctions.Optimize(source.c_str(), output, kMaxOutputPathLength + 1, profile);
         } catch (const std::bad_alloc&) {
             return E_OUTOFMEMORY;
         }

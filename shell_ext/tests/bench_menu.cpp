@@ -1,5 +1,5 @@
 // Benchmark (not a test): Initialize and QueryContextMenu for a selection of 1,000 files,
-// against a bare loop of the same IsSupported calls into the same engine.
+// against a bare loop of the same IsSupported calls into the same (bare) engine.
 //   wine build/i686/bin/shell_ext_bench.exe
 #include "drop_data_object.h"
 #include "shell_server.h"
@@ -26,7 +26,7 @@ double Seconds(LARGE_INTEGER start)
 int wmain()
 {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    ShellServer server;
+    ShellServer server(L"shell_ext_bench");
     if (!server.Loaded()) return 1;
     std::vector<std::wstring> paths;
     for (int i = 0; i < kFiles; ++i)

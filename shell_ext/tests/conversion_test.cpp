@@ -2,32 +2,26 @@
 #include "drop_data_object.h"
 #include "shell_ext/output_name.h"
 #include "shell_server.h"
+#include "tests/engine/test_engine.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 #include <vector>
 
 namespace {
 
+// Files of one test, in a fresh temporary folder.
 class TempFolder {
 public:
-    TempFolder()
-    {
-        wchar_t temp[MAX_PATH] = {};
-        GetTempPathW(MAX_PATH, temp);
-        m_path = std::wstring(temp) + L"shell_ext_conversion";
-        Remove();
-        CreateDirectoryW(m_path.c_str(), nullptr);
-    }
-    ~TempFolder() { Remove(); }
-    std::wstring operator/(const std::wstring& name) const { return m_path + L"\\" + name; }
-    void Touch(const std::wstring& name) const
+    std::wstring operator/(const std::wstring& name) const { return m_folder.Path() + L"\\" + name; }
+    void Write(const std::wstring& name, const std::string& content = "picture") const
     {
         const std::wstring path = *this / name;
         CreateDirectoryW(path.substr(0, path.find_last_of(L'\\')).c_str(), nullptr);
         HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
         CloseHandle(file);
     }
     bool Has(const std::wstring& name) const { return GetFileAttributesW((*this / name).c_str()) != INVALID_FILE_ATTRIBUTES; }
@@ -42,16 +36,7 @@ public:
     }
 
 private:
-    void Remove() const
-    {
-        SHFILEOPSTRUCTW operation = {};
-        std::wstring from = m_path + L'\0';
-        operation.wFunc = FO_DELETE;
-        operation.pFrom = from.c_str();
-        operation.fFlags = FOF_NO_UI;
-        SHFileOperationW(&operation);
-    }
-    std::wstring m_path;
+    test_engine::ScopedTempFolder m_folder;
 };
 
 class ConversionTest : public ::testing::Test {
@@ -60,6 +45,7 @@ protected:
     {
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         ASSERT_TRUE(server.Loaded());
+        test_engine::Reset(server.Folder());
         ASSERT_EQ(S_OK, server.CreateHandler(init.Out()));
         ASSERT_EQ(S_OK, init->QueryInterface(IID_IContextMenu, menu.OutVoid()));
     }
@@ -67,6 +53,7 @@ protected:
     {
         menu.Reset();
         init.Reset();
+        test_engine::Reset(server.Folder());
         CoUninitialize();
     }
     HRESULT Select(const std::vector<std::wstring>& names)
@@ -84,6 +71,21 @@ protected:
         info.lpVerb = MAKEINTRESOURCEA(offset);
         return menu->InvokeCommand(&info);
     }
+    std::vector<test_engine::Call> OptimizeCalls() const
+    {
+        std::vector<test_engine::Call> calls;
+        for (auto& call : test_engine::ReadCalls(server.Folder()))
+            if (call.entry == L"Optimize") calls.push_back(call);
+        return calls;
+    }
+    void ExpectOptimize(const test_engine::Call& call, const std::wstring& source, const std::wstring& output,
+                        int profile) const
+    {
+        EXPECT_EQ(folder / source, call.path);
+        EXPECT_EQ(folder / output, call.proposedOutput);
+        EXPECT_EQ(260, call.capacity);
+        EXPECT_EQ(profile, call.profile);
+    }
 
     TempFolder folder;
     ShellServer server;
@@ -93,33 +95,62 @@ protected:
 
 TEST_F(ConversionTest, AcceptedFilesGetTheNextFreeNumberInTheirOwnFolder)
 {
-    for (const wchar_t* name : {L"photo.jpg", L"photo (1).jpg", L"sub\\photo.jpg", L"a.b.PNG", L"notes.txt"})
-        folder.Touch(name);
+    folder.Write(L"photo.jpg", "first photo");
+    folder.Write(L"photo (1).jpg", "taken name");
+    folder.Write(L"sub\\photo.jpg", "second photo");
+    folder.Write(L"a.b.PNG", "dotted");
+    folder.Write(L"notes.txt");
     ASSERT_EQ(S_OK, Select({L"photo.jpg", L"sub\\photo.jpg", L"a.b.PNG", L"notes.txt"}));
 
     ASSERT_EQ(S_OK, Invoke(2));
-    EXPECT_EQ("profile 2", folder.Content(L"photo (2).jpg"));
-    EXPECT_EQ("profile 2", folder.Content(L"sub\\photo (1).jpg"));
-    EXPECT_EQ("profile 2", folder.Content(L"a.b (1).PNG"));
+    EXPECT_EQ("first photo", folder.Content(L"photo (2).jpg"));
+    EXPECT_EQ("taken name", folder.Content(L"photo (1).jpg")) << "an existing file is never the output";
+    EXPECT_EQ("second photo", folder.Content(L"sub\\photo (1).jpg"));
+    EXPECT_EQ("dotted", folder.Content(L"a.b (1).PNG"));
     EXPECT_FALSE(folder.Has(L"notes (1).txt")) << "a refused file is not converted";
 
     ASSERT_EQ(S_OK, Invoke(4));
-    EXPECT_EQ("profile 4", folder.Content(L"photo (3).jpg"));
-    EXPECT_EQ("profile 4", folder.Content(L"sub\\photo (2).jpg"));
+    const auto calls = OptimizeCalls();
+    ASSERT_EQ(6u, calls.size());
+    ExpectOptimize(calls[0], L"photo.jpg", L"photo (2).jpg", 2);
+    ExpectOptimize(calls[1], L"sub\\photo.jpg", L"sub\\photo (1).jpg", 2);
+    ExpectOptimize(calls[2], L"a.b.PNG", L"a.b (1).PNG", 2);
+    ExpectOptimize(calls[3], L"photo.jpg", L"photo (3).jpg", 4);
+    ExpectOptimize(calls[4], L"sub\\photo.jpg", L"sub\\photo (2).jpg", 4);
+    ExpectOptimize(calls[5], L"a.b.PNG", L"a.b (2).PNG", 4);
+}
+
+TEST_F(ConversionTest, EveryProfileReachesTheEngineAndFailuresStopNothing)
+{
+    folder.Write(L"a.jpg");
+    folder.Write(L"b.jpg");
+    test_engine::Behaviour failing;
+    failing.optimize = test_engine::OptimizeAction::Fail;
+    ASSERT_TRUE(test_engine::SetBehaviour(server.Folder(), failing));
+    ASSERT_EQ(S_OK, Select({L"a.jpg", L"b.jpg"}));
+    for (UINT offset = 0; offset < 5; ++offset) EXPECT_EQ(S_OK, Invoke(offset));
+    const auto calls = OptimizeCalls();
+    ASSERT_EQ(10u, calls.size());
+    for (int i = 0; i < 10; ++i) ExpectOptimize(calls[i], i % 2 ? L"b.jpg" : L"a.jpg", i % 2 ? L"b (1).jpg" : L"a (1).jpg", i / 2);
 }
 
 TEST_F(ConversionTest, RefusedCommandsConvertNothing)
 {
-    folder.Touch(L"photo.jpg");
+    folder.Write(L"photo.jpg");
     ASSERT_EQ(S_OK, Select({L"photo.jpg"}));
     EXPECT_EQ(E_INVALIDARG, Invoke(5));
+    CMINVOKECOMMANDINFO info = {};
+    info.cbSize = sizeof(info);
+    info.lpVerb = "open";
+    EXPECT_EQ(E_INVALIDARG, menu->InvokeCommand(&info));
+    EXPECT_TRUE(OptimizeCalls().empty());
     EXPECT_FALSE(folder.Has(L"photo (1).jpg"));
 }
 
 TEST(OutputName, NumbersBesideTheSourceAndNeverOverrunsTheLimits)
 {
     TempFolder folder;
-    folder.Touch(L"archive");
+    folder.Write(L"archive");
     std::wstring proposal;
     ASSERT_TRUE(ProposeOutputPath(folder / L"archive", proposal));
     EXPECT_EQ(folder / L"archive (1)", proposal);
@@ -129,7 +160,7 @@ TEST(OutputName, NumbersBesideTheSourceAndNeverOverrunsTheLimits)
     // The numbered name would pass 259 units: the source is left alone.
     const std::wstring folderPath = folder / L"";
     const std::wstring longName = std::wstring(259 - folderPath.size() - 4, L'n') + L".jpg";
-    folder.Touch(longName);
+    folder.Write(longName);
     ASSERT_TRUE(folder.Has(longName));
     EXPECT_FALSE(ProposeOutputPath(folder / longName, proposal));
     EXPECT_FALSE(ProposeOutputPath(L"C:\\" + std::wstring(256, L'n') + L".jpg", proposal));

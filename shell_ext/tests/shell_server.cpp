@@ -6,14 +6,14 @@ const IID kIidPlenzarFileShellExt = {0x50F45929, 0x43C1, 0x4D1C, {0xAF, 0x91, 0x
 
 namespace {
 
-std::wstring TestDllPath()
+std::wstring TestDllPath(const wchar_t* folderName)
 {
     wchar_t exe[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, exe, MAX_PATH);
     std::wstring path(exe);
     path.erase(path.find_last_of(L'\\'));                  // bin
     path.erase(path.find_last_of(L'\\') + 1);              // build tree
-    return path + L"shell_ext_test\\PlenzarFileShell.dll";
+    return path + folderName + L"\\PlenzarFileShell.dll";
 }
 
 template <class Function>
@@ -24,7 +24,7 @@ void Resolve(HMODULE module, const char* name, Function& function)
 
 }  // namespace
 
-ShellServer::ShellServer() : m_path(TestDllPath())
+ShellServer::ShellServer(const wchar_t* folderName) : m_path(TestDllPath(folderName))
 {
     m_module = LoadLibraryW(m_path.c_str());
     if (!m_module) return;

@@ -11,13 +11,16 @@ extern const IID kIidPlenzarFileShellExt;
 
 class ShellServer {
 public:
-    ShellServer();
+    // Loads the library from that folder of the build tree.
+    explicit ShellServer(const wchar_t* folderName = L"shell_ext_test");
     ~ShellServer();
     ShellServer(const ShellServer&) = delete;
     ShellServer& operator=(const ShellServer&) = delete;
 
     bool Loaded() const { return m_module != nullptr; }
     const std::wstring& Path() const { return m_path; }
+    // The library's folder, where its engine lies.
+    std::wstring Folder() const { return m_path.substr(0, m_path.find_last_of(L'\\')); }
 
     HRESULT CanUnloadNow() const { return m_canUnloadNow(); }
     HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** object) const { return m_getClassObject(clsid, iid, object); }
