@@ -1,6 +1,6 @@
 #include "shell_ext/output_name.h"
 
-#include <windows.h>
+#include "shell_ext/source_file.h"
 
 #include <climits>
 
@@ -25,9 +25,9 @@ SplitPath Split(const std::wstring& path)
     return parts;
 }
 
-bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 }  // namespace
+
+std::wstring SourceExtension(const std::wstring& source) { return Split(source).extension; }
 
 bool ProposeOutputPath(const std::wstring& source, std::wstring& proposal)
 {

@@ -12,3 +12,7 @@ constexpr size_t kMaxOutputPathLength = 259;
 // limit; such a source is not converted. An existing file (not merely a readable one) is
 // never proposed, so the source itself never is.
 bool ProposeOutputPath(const std::wstring& source, std::wstring& proposal);
+
+// The extension of the source's file name, with its dot, as the output keeps it: split at
+// the last dot of the name, never at a dot of a folder. Empty when the name has none.
+std::wstring SourceExtension(const std::wstring& source);

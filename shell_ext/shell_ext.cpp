@@ -4,6 +4,8 @@
 #include "shell_ext/drop_selection.h"
 #include "shell_ext/output_name.h"
 #include "shell_ext/resource.h"
+#include "shell_ext/source_file.h"
+#include "shell_ext/usage_store.h"
 
 #include <new>
 
@@ -16,9 +18,17 @@ constexpr wchar_t kHelpText[] = L"This is the simple shell extension's help";
 
 }  // namespace
 
-HRESULT CPlenzarFileShellExt::FinalConstruct() { return S_OK; }
+HRESULT CPlenzarFileShellExt::FinalConstruct()
+{
+    m_builtStore = BuildStatisticsStoreIfNone();
+    return S_OK;
+}
 
-void CPlenzarFileShellExt::FinalRelease() {}
+void CPlenzarFileShellExt::FinalRelease()
+{
+    if (m_builtStore) TearDownStatisticsStore();
+    m_builtStore = false;
+}
 
 void* CPlenzarFileShellExt::FindInterface(REFIID iid)
 {
@@ -75,7 +85,8 @@ STDMETHODIMP CPlenzarFileShellExt::InvokeCommand(CMINVOKECOMMANDINFO* info)
         try {
             std::wstring proposal;
             if (!ProposeOutputPath(source, proposal)) continue;
-            // The usage counts of the file (extension, length) and of the profile belong here.
+            // Counted before the conversion, whatever the engine then makes of it.
+            CountConversion(SourceExtension(source), QueryFileLength(source), profile);
             wchar_t output[kMaxOutputPathLength + 1] = {};
             proposal.copy(output, kMaxOutputPathLength);
             g_engineFunctions.Optimize(source.c_str(), output, kMaxOutputPathLength + 1, profile);

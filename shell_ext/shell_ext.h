@@ -29,4 +29,5 @@ protected:
 
 private:
     std::vector<std::wstring> m_keptPaths;  // accepted by the engine, in selection order
+    bool m_builtStore = false;              // this object built the process's statistics store
 };

@@ -1,6 +1,7 @@
 // InvokeCommand converts the kept files beside their sources, under free numbered names.
 #include "drop_data_object.h"
 #include "shell_ext/output_name.h"
+#include "shell_ext/source_file.h"
 #include "shell_server.h"
 #include "tests/engine/test_engine.h"
 
@@ -164,6 +165,25 @@ TEST(OutputName, NumbersBesideTheSourceAndNeverOverrunsTheLimits)
     ASSERT_TRUE(folder.Has(longName));
     EXPECT_FALSE(ProposeOutputPath(folder / longName, proposal));
     EXPECT_FALSE(ProposeOutputPath(L"C:\\" + std::wstring(256, L'n') + L".jpg", proposal));
+}
+
+TEST(SourceFile, LengthIsZeroWithoutAFileAndNeverWrapsBelowZero)
+{
+    TempFolder folder;
+    folder.Write(L"photo.jpg", "12345");
+    EXPECT_EQ(5, QueryFileLength(folder / L"photo.jpg"));
+    EXPECT_EQ(0, QueryFileLength(folder / L"missing.jpg"));
+
+    HANDLE file = CreateFileW((folder / L"huge.jpg").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    LARGE_INTEGER size;
+    size.QuadPart = 3LL << 30;  // 3 GiB, sparse
+    const bool grown = SetFilePointerEx(file, size, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+    CloseHandle(file);
+    ASSERT_TRUE(grown);
+    EXPECT_EQ(INT32_MAX, QueryFileLength(folder / L"huge.jpg"));
+    EXPECT_EQ(L".jpg", SourceExtension(folder / L"huge.jpg"));
+    EXPECT_EQ(L"", SourceExtension(L"C:\\my.folder\\archive"));
 }
 
 }  // namespace
