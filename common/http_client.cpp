@@ -181,6 +181,8 @@ bool CHttpClient::SendRequest(LPCWSTR url, const void* data, DWORD dataLength, L
     bool result = false;
     InternetHandle connection;
     InternetHandle request;
+    // Each way out of the request leaves this lambda; the flag and the handles are dealt
+    // with below, in every case.
     [&] {
         const wchar_t* verb = m_verbFlag ? L"GET" : L"POST";
         DWORD serviceType = 0;
@@ -242,7 +244,9 @@ bool CHttpClient::SendRequest(LPCWSTR url, const void* data, DWORD dataLength, L
 
     if (!result && IsTimeOutError(GetLastError()))
         m_timedOut = true;
-    connection.Close();
+    // The request before its connection: closing a connection also ends the handles
+    // opened under it, and a stale handle value might meanwhile belong to another thread.
     request.Close();
+    connection.Close();
     return result;
 }
