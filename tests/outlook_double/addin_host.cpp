@@ -294,9 +294,7 @@ HRESULT AddinHost::InvokeByName(const std::wstring& name, const std::vector<Vari
         if (exception.pfnDeferredFillIn) exception.pfnDeferredFillIn(&exception);
         lastException_ = BstrToText(exception.bstrDescription);
     }
-    SysFreeString(exception.bstrSource);
-    SysFreeString(exception.bstrDescription);
-    SysFreeString(exception.bstrHelpFile);
+    FreeExceptionTexts(&exception);
     return hr;
 }
 

@@ -89,9 +89,7 @@ HRESULT ConnectionPoint::Fire(DISPID id, const std::vector<VARIANT>& args) {
         const HRESULT hr = sink.second->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
                                                &params, &result, &exception, &argError);
         VariantClear(&result);
-        SysFreeString(exception.bstrSource);
-        SysFreeString(exception.bstrDescription);
-        SysFreeString(exception.bstrHelpFile);
+        FreeExceptionTexts(&exception);
         if (FAILED(hr) && SUCCEEDED(first)) first = hr;
     }
     return first;

@@ -154,9 +154,7 @@ HRESULT DoubleObject::CallAsInvoke(DISPID id, WORD kind, std::vector<Variant> ar
                       static_cast<UINT>(reversed.size()), kind == DISPATCH_PROPERTYPUT ? 1u : 0u};
     EXCEPINFO exception{};
     const HRESULT hr = InvokeMember(id, kind, &params, result, &exception, nullptr);
-    SysFreeString(exception.bstrSource);
-    SysFreeString(exception.bstrDescription);
-    SysFreeString(exception.bstrHelpFile);
+    FreeExceptionTexts(&exception);
     return hr;
 }
 

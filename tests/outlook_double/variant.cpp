@@ -90,3 +90,14 @@ std::wstring BstrToText(BSTR text) {
 }
 
 }  // namespace outlook_double
+
+namespace outlook_double {
+
+void FreeExceptionTexts(EXCEPINFO* exception) {
+    SysFreeString(exception->bstrSource);
+    SysFreeString(exception->bstrDescription);
+    SysFreeString(exception->bstrHelpFile);
+    exception->bstrSource = exception->bstrDescription = exception->bstrHelpFile = nullptr;
+}
+
+}  // namespace outlook_double

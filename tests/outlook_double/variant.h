@@ -42,5 +42,7 @@ private:
 };
 
 std::wstring BstrToText(BSTR text);
+// Frees the texts an Invoke left in exception.
+void FreeExceptionTexts(EXCEPINFO* exception);
 
 }  // namespace outlook_double

@@ -122,6 +122,29 @@ TEST_F(AddinHostTest, RibbonCallbacksGetAControlWithIdAndTagAndInvalidateIsCount
     EXPECT_EQ(4u, outlook_.CallsTo(L"IRibbonControl", dispid::ControlTag).size());
 }
 
+TEST_F(AddinHostTest, ACallbackNameThatDoesNotResolveFailsTheRibbonLoadButNotTheRest) {
+    AddinHost host(outlook_);
+    _IDTExtensibility2* addin = CreateFakeAddin(true);
+    ASSERT_EQ(S_OK, host.Attach(addin));
+    addin->Release();
+    EXPECT_EQ(DISP_E_UNKNOWNNAME, host.Start());
+    EXPECT_EQ(std::vector<std::wstring>{L"NoSuchCallback"}, host.UnresolvedCallbacks());
+    EXPECT_EQ(DISP_E_UNKNOWNNAME, host.Click(L"Broken"));
+    EXPECT_EQ(S_OK, host.Click(L"Small"));
+    EXPECT_NE(std::wstring::npos, std::wstring(FakeAddinLogText()).find(L"OnStartupComplete"));
+}
+
+TEST(RibbonXmlTest, RefusesDefinitionsThatAreNotWellFormed) {
+    std::vector<RibbonElement> elements;
+    std::wstring error;
+    EXPECT_TRUE(ParseRibbonXml(L"<?xml version=\"1.0\"?><!-- c --><a x='1'><b/></a>", &elements, &error));
+    EXPECT_EQ(2u, elements.size());
+    for (const wchar_t* bad : {L"<a><b></a>", L"<a x=1/>", L"<a x=\"&nbsp;\"/>", L"<a>", L"<a/><b/>"}) {
+        EXPECT_FALSE(ParseRibbonXml(bad, &elements, &error)) << bad;
+        EXPECT_FALSE(error.empty());
+    }
+}
+
 TEST_F(AddinHostTest, AddinKeyDecidesWhetherAnythingIsCreated) {
     AddinHost host(outlook_);
     EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND), host.CreateFromDll(kProgId, FakeDllPath()));

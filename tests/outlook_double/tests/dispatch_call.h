@@ -31,9 +31,7 @@ inline CallOutcome Call(IDispatch* object, DISPID id, WORD kind, std::vector<Var
                             &exception, &out.argError);
     out.description = BstrToText(exception.bstrDescription);
     out.scode = exception.scode;
-    SysFreeString(exception.bstrSource);
-    SysFreeString(exception.bstrDescription);
-    SysFreeString(exception.bstrHelpFile);
+    FreeExceptionTexts(&exception);
     return out;
 }
 

@@ -1,17 +1,15 @@
 #include "tests/outlook_double/tests/fake_addin.h"
 
-#include <ocidl.h>
-#include <wrl/client.h>
 
+#include <cwchar>
 #include <string>
 
 #include "tests/outlook_double/outlook_dispids.h"
 #include "tests/outlook_double/tests/dispatch_call.h"
+#include "tests/outlook_double/tests/test_sink.h"
 
 namespace outlook_double {
 namespace {
-
-using Microsoft::WRL::ComPtr;
 
 std::wstring g_log;
 LONG g_live = 0;
@@ -32,7 +30,7 @@ const wchar_t kComposeXml[] =
     L"<ribbon><tabs><tab idMso=\"TabNewMailMessage\"><group id=\"G\"><splitButton id=\"S\">"
     L"<toggleButton id=\"Toggle\" getLabel=\"GetLabel\" getPressed=\"GetPressed\" "
     L"onAction=\"ToggleButtonClicked\"/>"
-    L"<menu id=\"M\"><button id=\"Small\" tag=\"1\" onAction=\"ButtonClicked\"/></menu>"
+    L"<menu id=\"M\"><button id=\"Small\" tag=\"1\" onAction=\"ButtonClicked\"/>%ls</menu>"
     L"</splitButton></group></tab></tabs></ribbon></customUI>";
 
 struct Callback {
@@ -42,53 +40,9 @@ struct Callback {
 const Callback kCallbacks[] = {{L"ButtonClicked", 1}, {L"GetPressed", 2}, {L"ToggleButtonClicked", 4},
                                {L"OnLoadRibbon", 5},  {L"GetLabel", 6}};
 
-class AppSink : public IDispatch {
-public:
-    virtual ~AppSink() = default;
-    STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
-        if (riid == IID_IUnknown || riid == IID_IDispatch || riid == kApplicationEvents) {
-            *out = this;
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        const ULONG left = --refs_;
-        if (!left) delete this;
-        return left;
-    }
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override { *count = 0; return S_OK; }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-        if (id == dispid::Quit) {
-            Log(L"Quit");
-            if (point_) point_->Unadvise(cookie_);
-            point_.Reset();
-        }
-        return S_OK;
-    }
-    void Advise(IDispatch* application) {
-        ComPtr<IConnectionPointContainer> container;
-        if (SUCCEEDED(application->QueryInterface(IID_IConnectionPointContainer,
-                                                  reinterpret_cast<void**>(container.GetAddressOf()))) &&
-            SUCCEEDED(container->FindConnectionPoint(kApplicationEvents, point_.GetAddressOf()))) {
-            point_->Advise(this, &cookie_);
-        }
-    }
-
-private:
-    ULONG refs_ = 0;
-    ComPtr<IConnectionPoint> point_;
-    DWORD cookie_ = 0;
-};
-
 class FakeAddin : public _IDTExtensibility2, public IRibbonExtensibility {
 public:
-    FakeAddin() { ++g_live; }
+    explicit FakeAddin(bool brokenRibbon) : brokenRibbon_(brokenRibbon) { ++g_live; }
     virtual ~FakeAddin() {
         Log(L"Released");
         --g_live;
@@ -167,8 +121,16 @@ public:
         const std::wstring version =
             Call(application, dispid::Version, DISPATCH_PROPERTYGET).result.AsText();
         Log(L"OnConnection:" + version + (addIn ? L":addin" : L":none"));
-        auto* sink = new AppSink;
+        // Listens for Quit, when it disconnects itself; the connection keeps it alive till then.
+        auto* sink = new TestSink(kApplicationEvents);
         sink->AddRef();
+        sink->reaction = [sink](DISPID id, DISPPARAMS*) {
+            if (id == dispid::Quit) {
+                Log(L"Quit");
+                sink->Unadvise();
+            }
+            return S_OK;
+        };
         sink->Advise(application);
         sink->Release();
         return S_OK;
@@ -190,20 +152,26 @@ public:
         const std::wstring id = BstrToText(ribbonId);
         Log(L"GetCustomUI:" + id);
         if (id == L"Microsoft.Outlook.Explorer") *xml = SysAllocString(kExplorerXml);
-        if (id == L"Microsoft.Outlook.Mail.Compose") *xml = SysAllocString(kComposeXml);
+        if (id == L"Microsoft.Outlook.Mail.Compose") {
+            wchar_t compose[1024];
+            swprintf(compose, 1024, kComposeXml,
+                     brokenRibbon_ ? L"<button id=\"Broken\" onAction=\"NoSuchCallback\"/>" : L"");
+            *xml = SysAllocString(compose);
+        }
         return S_OK;
     }
 
 private:
     ULONG refs_ = 0;
+    bool brokenRibbon_;
     ComPtr<IDispatch> application_;
     ComPtr<IRibbonUI> ribbon_;
 };
 
 }  // namespace
 
-_IDTExtensibility2* CreateFakeAddin() {
-    _IDTExtensibility2* addin = new FakeAddin;
+_IDTExtensibility2* CreateFakeAddin(bool brokenRibbon) {
+    _IDTExtensibility2* addin = new FakeAddin(brokenRibbon);
     addin->AddRef();
     return addin;
 }

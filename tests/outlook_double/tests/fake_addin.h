@@ -12,8 +12,9 @@ namespace outlook_double {
 constexpr CLSID kFakeAddinClsid = {0x6F1D7A52, 0x3C8B, 0x4E0A,
                                    {0x9B, 0x61, 0x2D, 0x4F, 0x8E, 0x7C, 0x5A, 0x13}};
 
-// A new add-in object with one reference.
-_IDTExtensibility2* CreateFakeAddin();
+// A new add-in object with one reference. With a broken ribbon, its compose ribbon
+// names a callback that it does not have.
+_IDTExtensibility2* CreateFakeAddin(bool brokenRibbon = false);
 // The log of this module's fake add-ins: entries joined by "|".
 extern "C" const wchar_t* FakeAddinLogText();
 extern "C" LONG FakeAddinLiveObjects();
