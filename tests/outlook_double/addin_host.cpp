@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "tests/outlook_double/connection_point.h"
 #include "tests/outlook_double/registry_key.h"
 
 namespace outlook_double {
@@ -241,7 +242,7 @@ HRESULT AddinHost::LoadRibbons() {
         const auto found = ribbons_.find(ribbonId);
         if (found == ribbons_.end()) continue;
         const std::wstring onLoad = found->second.definition.Root()->Attribute(L"onLoad");
-        if (!onLoad.empty()) note(InvokeByName(onLoad, {Variant::Object(found->second.ui.Get())}, nullptr));
+        if (!onLoad.empty()) note(InvokeByName(onLoad, {ObjectArgument(found->second.ui.Get())}, nullptr));
     }
     return first;
 }
@@ -276,13 +277,12 @@ HRESULT AddinHost::ResolveCallback(const std::wstring& name, DISPID* id) {
     return hr;
 }
 
-HRESULT AddinHost::InvokeByName(const std::wstring& name, const std::vector<Variant>& args,
+HRESULT AddinHost::InvokeByName(const std::wstring& name, const std::vector<VARIANT>& args,
                                 Variant* result) {
     DISPID id;
     HRESULT hr = ResolveCallback(name, &id);
     if (FAILED(hr)) return hr;
-    std::vector<VARIANT> reversed;
-    for (auto it = args.rbegin(); it != args.rend(); ++it) reversed.push_back(it->Get());
+    std::vector<VARIANT> reversed(args.rbegin(), args.rend());
     DISPPARAMS params{reversed.empty() ? nullptr : reversed.data(), nullptr,
                       static_cast<UINT>(reversed.size()), 0};
     Variant ignored;
@@ -313,6 +313,21 @@ const RibbonElement* AddinHost::FindControl(const std::wstring& controlId,
 
 HRESULT AddinHost::InvokeCallback(const std::wstring& controlId, const std::wstring& attribute,
                                   const std::vector<Variant>& extra, Variant* result) {
+    std::vector<VARIANT> args;
+    for (const Variant& arg : extra) args.push_back(arg.Get());
+    return InvokeControlCallback(controlId, attribute, args, result);
+}
+
+HRESULT AddinHost::ClickToggle(const std::wstring& controlId, bool pressed) {
+    VARIANT_BOOL state = pressed ? VARIANT_TRUE : VARIANT_FALSE;
+    VARIANT byReference;
+    V_VT(&byReference) = VT_BYREF | VT_BOOL;
+    V_BOOLREF(&byReference) = &state;
+    return InvokeControlCallback(controlId, L"onAction", {byReference}, nullptr);
+}
+
+HRESULT AddinHost::InvokeControlCallback(const std::wstring& controlId, const std::wstring& attribute,
+                                         const std::vector<VARIANT>& extra, Variant* result) {
     std::wstring ribbonId;
     const RibbonElement* control = FindControl(controlId, &ribbonId);
     const std::wstring name = control ? control->Attribute(attribute) : std::wstring();
@@ -324,7 +339,7 @@ HRESULT AddinHost::InvokeCallback(const std::wstring& controlId, const std::wstr
     }
     auto ribbonControl = Make<RibbonControl>(outlook_.App().SharedHost(), controlId,
                                              control->Attribute(L"tag"), context);
-    std::vector<Variant> args{Variant::Object(ribbonControl.Get())};
+    std::vector<VARIANT> args{ObjectArgument(ribbonControl.Get())};
     args.insert(args.end(), extra.begin(), extra.end());
     return InvokeByName(name, args, result);
 }

@@ -85,9 +85,9 @@ public:
     HRESULT InvokeCallback(const std::wstring& controlId, const std::wstring& attribute,
                            const std::vector<Variant>& extra, Variant* result = nullptr);
     HRESULT Click(const std::wstring& controlId) { return InvokeCallback(controlId, L"onAction", {}); }
-    HRESULT ClickToggle(const std::wstring& controlId, bool pressed) {
-        return InvokeCallback(controlId, L"onAction", {Variant::Bool(pressed)});
-    }
+    // A toggle's onAction: the new pressed state as a VARIANT_BOOL by reference, as the
+    // documented callback signature (VARIANT_BOOL*) takes it.
+    HRESULT ClickToggle(const std::wstring& controlId, bool pressed);
     HRESULT GetLabel(const std::wstring& controlId, std::wstring* label);
     HRESULT GetPressed(const std::wstring& controlId, bool* pressed);
     HRESULT GetImage(const std::wstring& controlId, Variant* picture);
@@ -105,7 +105,10 @@ private:
 
     HRESULT ReadyToLoad(const std::wstring& progId);
     HRESULT ResolveCallback(const std::wstring& name, DISPID* id);
-    HRESULT InvokeByName(const std::wstring& name, const std::vector<Variant>& args, Variant* result);
+    // args in call order; the caller keeps what they refer to alive.
+    HRESULT InvokeByName(const std::wstring& name, const std::vector<VARIANT>& args, Variant* result);
+    HRESULT InvokeControlCallback(const std::wstring& controlId, const std::wstring& attribute,
+                                  const std::vector<VARIANT>& extra, Variant* result);
     const RibbonElement* FindControl(const std::wstring& controlId, std::wstring* ribbonId) const;
 
     OutlookDouble& outlook_;

@@ -98,7 +98,8 @@ public:
             return S_OK;
         case 4:
             Log(L"ToggleButtonClicked:" + control + L":" +
-                (params->cArgs == 2 && V_VT(&params->rgvarg[0]) == VT_BOOL && V_BOOL(&params->rgvarg[0])
+                (params->cArgs == 2 && V_VT(&params->rgvarg[0]) == (VT_BYREF | VT_BOOL) &&
+                         *V_BOOLREF(&params->rgvarg[0])
                      ? L"pressed" : L"not pressed"));
             return S_OK;
         case 2:
