@@ -13,6 +13,13 @@ ComPtr<Inspector> OutlookDouble::OpenInspector(MailItem* item) {
     return inspector;
 }
 
+ComPtr<MailItem> OutlookDouble::ComposeNewMail() {
+    auto item = NewMailItem();
+    application_->FireItemLoad(item->AsDispatch());
+    OpenInspector(item.Get());
+    return item;
+}
+
 void OutlookDouble::Fail(DoubleObject* object, DISPID dispid, const Failure& failure,
                          FailWhen when, WORD kinds) {
     MemberSelector member;

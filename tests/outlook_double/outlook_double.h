@@ -24,6 +24,9 @@ public:
     // Opens an inspector on the item and makes it the active one.
     ComPtr<Inspector> OpenInspector(MailItem* item);
     void CloseInspector() { application_->SetActiveInspector(nullptr); }
+    // What Outlook does when the user starts a new mail: a new item, ItemLoad for it on the
+    // application's sinks, then its inspector opened and made the active one.
+    ComPtr<MailItem> ComposeNewMail();
 
     // Makes a member fail (see Failure). object NULL: every object of that class.
     void Fail(DoubleObject* object, DISPID dispid, const Failure& failure,

@@ -80,6 +80,11 @@ TEST_F(AddinHostTest, StartAndShutdownRunOutlooksSequenceAndReleaseTheAddin) {
 
         ASSERT_EQ(S_OK, host.Start()) << host.LoadError();
         EXPECT_EQ(1u, outlook_.App().SinkCount());  // the add-in's application sink
+        auto item = outlook_.ComposeNewMail();
+        ASSERT_FALSE(outlook_.Events().empty());
+        EXPECT_EQ(dispid::ItemLoad, outlook_.Events().back().dispid);
+        EXPECT_EQ(1u, outlook_.Events().back().sinks);
+        EXPECT_EQ(item->AsDispatch(), outlook_.App().ActiveInspector()->CurrentItem());
         EXPECT_EQ(S_OK, host.Shutdown());
         EXPECT_EQ(0u, outlook_.App().SinkCount());
     }
