@@ -1,0 +1,7 @@
+#pragma once
+// The vendor's web addresses. Every host name the products talk to or show lives here.
+
+// Answers a POST without body with the number of the latest version as plain text.
+constexpr wchar_t kUpdateEndpointUrl[] = L"http://update.plenzar.example/latest/";
+// Where the user downloads a newer version.
+constexpr wchar_t kDownloadPageUrl[] = L"http://www.plenzar.example/download/";
