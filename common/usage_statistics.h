@@ -102,7 +102,8 @@ private:
 extern CUsageStatistics* g_pUsageStatistics;
 
 // Runs work(store) with the current store (null when there is none), the store held
-// against teardown for the call. work must not construct or tear down a store.
+// against teardown for the call. work must not construct or tear down a store, nor call
+// Count/CountProfile (use store->Add): the lock is not re-entrant.
 template <typename Work> auto WithCurrentUsageStatistics(Work work) -> decltype(work(nullptr));
 
 // The temporary folder from GetTempPathW, ending in a backslash; empty when there is none.
