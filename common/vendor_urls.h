@@ -5,3 +5,5 @@
 constexpr wchar_t kUpdateEndpointUrl[] = L"http://update.plenzar.example/latest/";
 // Where the user downloads a newer version.
 constexpr wchar_t kDownloadPageUrl[] = L"http://www.plenzar.example/download/";
+// Takes the usage statistics as a JSON POST.
+constexpr wchar_t kStatisticsUrl[] = L"http://stats.plenzar.example/track/";
