@@ -4,6 +4,7 @@
 #include "shell_ext/identifiers.h"
 #include "shell_ext/resource.h"
 #include "shell_ext/shell_ext.h"
+#include "shell_ext/usage_store.h"
 
 namespace {
 
@@ -18,6 +19,7 @@ CPlenzarFileDllModule::CPlenzarFileDllModule()
     : CAtlDllModule(g_objectMap, sizeof(g_objectMap) / sizeof(g_objectMap[0]), LIBID_PlenzarFileDllLib,
                     IDR_PLENZARFILEDLL)
 {
+    HoldModuleWhileStatisticsPending();
 }
 
 void CPlenzarFileDllModule::AddCommonRGSReplacements(CRegistrar& registrar)

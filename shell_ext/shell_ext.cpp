@@ -20,14 +20,13 @@ constexpr wchar_t kHelpText[] = L"This is the simple shell extension's help";
 
 HRESULT CPlenzarFileShellExt::FinalConstruct()
 {
-    m_builtStore = BuildStatisticsStoreIfNone();
+    m_builtStore = BuildStatisticsStoreIfNone();  // null: another handler's store is current
     return S_OK;
 }
 
 void CPlenzarFileShellExt::FinalRelease()
 {
-    if (m_builtStore) TearDownStatisticsStore();
-    m_builtStore = false;
+    m_builtStore.reset();  // a store found present is left alone
 }
 
 void* CPlenzarFileShellExt::FindInterface(REFIID iid)

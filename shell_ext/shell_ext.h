@@ -1,9 +1,11 @@
 #pragma once
 // CPlenzarFileShellExt: the context-menu handler that Explorer creates for selected files.
 #include "classlib/com_object.h"
+#include "common/usage_statistics.h"
 
 #include <shlobj.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,5 +31,5 @@ protected:
 
 private:
     std::vector<std::wstring> m_keptPaths;  // accepted by the engine, in selection order
-    bool m_builtStore = false;              // this object built the process's statistics store
+    std::unique_ptr<CUsageStatistics> m_builtStore;  // the process's store, when this object built it
 };

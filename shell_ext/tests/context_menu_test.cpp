@@ -1,8 +1,7 @@
 // The handler as Explorer calls it: Initialize with the selection, QueryContextMenu into
 // a real menu, GetCommandString while the menu shows, InvokeCommand's refusals.
 #include "drop_data_object.h"
-#include "shell_server.h"
-#include "tests/engine/test_engine.h"
+#include "shell_test.h"
 
 #include <gtest/gtest.h>
 
@@ -11,13 +10,11 @@
 
 namespace {
 
-class ContextMenuTest : public ::testing::Test {
+class ContextMenuTest : public ShellTest {
 protected:
     void SetUp() override
     {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        ASSERT_TRUE(server.Loaded());
-        test_engine::Reset(server.Folder());
+        ShellTest::SetUp();
         ASSERT_EQ(S_OK, server.CreateHandler(init.Out()));
         ASSERT_EQ(S_OK, init->QueryInterface(IID_IContextMenu, menu.OutVoid()));
     }
@@ -25,8 +22,7 @@ protected:
     {
         menu.Reset();
         init.Reset();
-        test_engine::Reset(server.Folder());
-        CoUninitialize();
+        ShellTest::TearDown();
     }
 
     HRESULT InitializeWith(const std::vector<std::wstring>& paths, bool offerDrop = true)
@@ -43,7 +39,6 @@ protected:
         return text;
     }
 
-    ShellServer server;
     ComPtr<IShellExtInit> init;
     ComPtr<IContextMenu> menu;
 };

@@ -1,9 +1,8 @@
 // InvokeCommand converts the kept files beside their sources, under free numbered names.
-#include "drop_data_object.h"
+#include "handler_client.h"
 #include "shell_ext/output_name.h"
 #include "shell_ext/source_file.h"
-#include "shell_server.h"
-#include "tests/engine/test_engine.h"
+#include "shell_test.h"
 
 #include <gtest/gtest.h>
 
@@ -12,66 +11,25 @@
 
 namespace {
 
-// Files of one test, in a fresh temporary folder.
-class TempFolder {
-public:
-    std::wstring operator/(const std::wstring& name) const { return m_folder.Path() + L"\\" + name; }
-    void Write(const std::wstring& name, const std::string& content = "picture") const
-    {
-        const std::wstring path = *this / name;
-        CreateDirectoryW(path.substr(0, path.find_last_of(L'\\')).c_str(), nullptr);
-        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        DWORD written = 0;
-        WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
-        CloseHandle(file);
-    }
-    bool Has(const std::wstring& name) const { return GetFileAttributesW((*this / name).c_str()) != INVALID_FILE_ATTRIBUTES; }
-    std::string Content(const std::wstring& name) const
-    {
-        HANDLE file = CreateFileW((*this / name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        char buffer[64] = {};
-        DWORD read = 0;
-        ReadFile(file, buffer, sizeof(buffer) - 1, &read, nullptr);
-        CloseHandle(file);
-        return buffer;
-    }
-
-private:
-    test_engine::ScopedTempFolder m_folder;
-};
-
-class ConversionTest : public ::testing::Test {
+class ConversionTest : public ShellTest {
 protected:
     void SetUp() override
     {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        ASSERT_TRUE(server.Loaded());
-        test_engine::Reset(server.Folder());
-        ASSERT_EQ(S_OK, server.CreateHandler(init.Out()));
-        ASSERT_EQ(S_OK, init->QueryInterface(IID_IContextMenu, menu.OutVoid()));
+        ShellTest::SetUp();
+        ASSERT_EQ(S_OK, handler.Create(server));
     }
     void TearDown() override
     {
-        menu.Reset();
-        init.Reset();
-        test_engine::Reset(server.Folder());
-        CoUninitialize();
+        handler.Release();
+        ShellTest::TearDown();
     }
     HRESULT Select(const std::vector<std::wstring>& names)
     {
         std::vector<std::wstring> paths;
         for (const auto& name : names) paths.push_back(folder / name);
-        ComPtr<IDataObject> data;
-        *data.Out() = CreateDropDataObject(paths);
-        return init->Initialize(nullptr, data.Get(), nullptr);
+        return handler.Select(paths);
     }
-    HRESULT Invoke(UINT offset)
-    {
-        CMINVOKECOMMANDINFO info = {};
-        info.cbSize = sizeof(info);
-        info.lpVerb = MAKEINTRESOURCEA(offset);
-        return menu->InvokeCommand(&info);
-    }
+    HRESULT Invoke(UINT offset) { return handler.Invoke(offset); }
     std::vector<test_engine::Call> OptimizeCalls() const
     {
         std::vector<test_engine::Call> calls;
@@ -88,10 +46,7 @@ protected:
         EXPECT_EQ(profile, call.profile);
     }
 
-    TempFolder folder;
-    ShellServer server;
-    ComPtr<IShellExtInit> init;
-    ComPtr<IContextMenu> menu;
+    HandlerClient handler;
 };
 
 TEST_F(ConversionTest, AcceptedFilesGetTheNextFreeNumberInTheirOwnFolder)
@@ -127,7 +82,7 @@ TEST_F(ConversionTest, EveryProfileReachesTheEngineAndFailuresStopNothing)
     folder.Write(L"b.jpg");
     test_engine::Behaviour failing;
     failing.optimize = test_engine::OptimizeAction::Fail;
-    ASSERT_TRUE(test_engine::SetBehaviour(server.Folder(), failing));
+    SetEngine(failing);
     ASSERT_EQ(S_OK, Select({L"a.jpg", L"b.jpg"}));
     for (UINT offset = 0; offset < 5; ++offset) EXPECT_EQ(S_OK, Invoke(offset));
     const auto calls = OptimizeCalls();
@@ -143,14 +98,14 @@ TEST_F(ConversionTest, RefusedCommandsConvertNothing)
     CMINVOKECOMMANDINFO info = {};
     info.cbSize = sizeof(info);
     info.lpVerb = "open";
-    EXPECT_EQ(E_INVALIDARG, menu->InvokeCommand(&info));
+    EXPECT_EQ(E_INVALIDARG, handler.Menu()->InvokeCommand(&info));
     EXPECT_TRUE(OptimizeCalls().empty());
     EXPECT_FALSE(folder.Has(L"photo (1).jpg"));
 }
 
 TEST(OutputName, NumbersBesideTheSourceAndNeverOverrunsTheLimits)
 {
-    TempFolder folder;
+    TestFolder folder;
     folder.Write(L"archive");
     std::wstring proposal;
     ASSERT_TRUE(ProposeOutputPath(folder / L"archive", proposal));
@@ -169,7 +124,7 @@ TEST(OutputName, NumbersBesideTheSourceAndNeverOverrunsTheLimits)
 
 TEST(SourceFile, LengthIsZeroWithoutAFileAndNeverWrapsBelowZero)
 {
-    TempFolder folder;
+    TestFolder folder;
     folder.Write(L"photo.jpg", "12345");
     EXPECT_EQ(5, QueryFileLength(folder / L"photo.jpg"));
     EXPECT_EQ(0, QueryFileLength(folder / L"missing.jpg"));

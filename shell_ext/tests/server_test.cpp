@@ -1,5 +1,5 @@
 // The COM server as Explorer meets it: class factory, handler objects, unload test.
-#include "shell_server.h"
+#include "shell_test.h"
 
 #include <gtest/gtest.h>
 
@@ -7,17 +7,7 @@
 
 namespace {
 
-class ServerTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        ASSERT_TRUE(server.Loaded()) << "cannot load the library";
-    }
-    void TearDown() override { CoUninitialize(); }
-
-    ShellServer server;
-};
+using ServerTest = ShellTest;
 
 TEST_F(ServerTest, ClassFactoryIsCachedAndOffersOnlyTheHandlerClass)
 {

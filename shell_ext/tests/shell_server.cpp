@@ -41,7 +41,9 @@ ShellServer::ShellServer(const wchar_t* folderName) : m_path(TestDllPath(folderN
 
 ShellServer::~ShellServer()
 {
-    if (m_module) FreeLibrary(m_module);
+    // As COM does, a library that says it is still in use (a pending store timer or upload
+    // worker) is left loaded.
+    if (m_module && CanUnloadNow() == S_OK) FreeLibrary(m_module);
 }
 
 HRESULT ShellServer::CreateHandler(IShellExtInit** handler) const
