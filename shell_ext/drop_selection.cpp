@@ -59,10 +59,11 @@ HRESULT ReadDropSelection(IDataObject* dataObject, std::vector<std::wstring>& pa
 
     paths.clear();
     for (UINT index = 0; index < count; ++index) {
-        if (DragQueryFileW(drop, index, nullptr, 0) > kMaxSelectedPathLength) continue;
-        wchar_t path[kMaxSelectedPathLength + 1] = {};
-        const UINT length = DragQueryFileW(drop, index, path, kMaxSelectedPathLength + 1);
-        if (length > 0) paths.emplace_back(path, length);
+        // One unit more than a kept path needs: a path that fills it was cut, and is skipped.
+        // (One call per path: the shell walks the list from its start on every call.)
+        wchar_t path[kMaxSelectedPathLength + 2] = {};
+        const UINT length = DragQueryFileW(drop, index, path, kMaxSelectedPathLength + 2);
+        if (length > 0 && length <= kMaxSelectedPathLength) paths.emplace_back(path, length);
     }
     return S_OK;
 }

@@ -69,6 +69,7 @@ TEST_F(ContextMenuTest, OverlongPathIsSkippedRatherThanCutToAnotherName)
     ASSERT_EQ(259u, head.size());
     const std::wstring overlong = head + L"-original.txt";
     EXPECT_EQ(E_INVALIDARG, InitializeWith({overlong}));
+    EXPECT_EQ(E_INVALIDARG, InitializeWith({head + L"g"})) << "260 units, one too many";
     EXPECT_EQ(S_OK, InitializeWith({head})) << "259 units still fit";
 }
 
