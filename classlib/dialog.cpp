@@ -59,7 +59,15 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, L
         auto* dialog = reinterpret_cast<CDialog*>(lParam);
         SetWindowLongPtrW(window, DWLP_USER, lParam);
         dialog->m_hWnd = window;
-        return dialog->OnInitDialog();
+        RECT before = {};
+        ::GetWindowRect(window, &before);
+        const BOOL result = dialog->OnInitDialog();
+        // A top-level dialog that its initialisation did not place is centred.
+        RECT after = {};
+        ::GetWindowRect(window, &after);
+        if (!(::GetWindowLongW(window, GWL_STYLE) & WS_CHILD) && ::EqualRect(&before, &after))
+            dialog->CenterWindow();
+        return result;
     }
     auto* dialog = reinterpret_cast<CDialog*>(GetWindowLongPtrW(window, DWLP_USER));
     if (!dialog)

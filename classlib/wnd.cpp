@@ -62,6 +62,27 @@ HICON CWnd::SetIcon(HICON icon, BOOL bigIcon) const
                                                reinterpret_cast<LPARAM>(icon)));
 }
 
+void CWnd::CenterWindow() const
+{
+    RECT window;
+    RECT area;
+    if (!::GetWindowRect(m_hWnd, &window))
+        return;
+    const HWND owner = ::GetWindow(m_hWnd, GW_OWNER);
+    if (!(owner && ::IsWindowVisible(owner) && ::GetWindowRect(owner, &area)) &&
+        !::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0))
+        return;
+    const int width = window.right - window.left;
+    const int height = window.bottom - window.top;
+    int left = area.left + (area.right - area.left - width) / 2;
+    int top = area.top + (area.bottom - area.top - height) / 2;
+    if (left < area.left)
+        left = area.left;
+    if (top < area.top)
+        top = area.top;
+    ::SetWindowPos(m_hWnd, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 LRESULT CWnd::Default()
 {
     return ::DefWindowProcW(m_hWnd, m_currentMessage.message, m_currentMessage.wParam,

@@ -21,6 +21,8 @@ public:
     void GetClientRect(LPRECT rect) const;
     BOOL IsIconic() const;
     HICON SetIcon(HICON icon, BOOL bigIcon) const;
+    // Centres the window over its owner, or over the work area when it has none.
+    void CenterWindow() const;
 
     // Message handlers whose default is the window's own default processing.
     void OnPaint() { Default(); }
