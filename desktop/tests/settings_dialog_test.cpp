@@ -47,6 +47,24 @@ protected:
 
     static std::wstring EnginePath() { return BinFolder() + L"bench\\Plenzar.dll"; }
 
+    // Starts the dialog (default settings shown), picks Tiny, the desktop and no update
+    // check, presses `button` and returns the program's exit code.
+    std::optional<DWORD> ChangeControlsAndPress(int button)
+    {
+        RunningProgram program(m_exe, {}, m_folder.Path());
+        const HWND dialog = program.WaitForDialog(kCaption);
+        if (!dialog)
+            return std::nullopt;
+        EXPECT_TRUE(Checked(dialog, 203));  // the default profile, Medium
+        Click(dialog, 201);
+        Click(dialog, kDesktop);
+        Click(dialog, kCheckForUpdate);
+        EXPECT_TRUE(Checked(dialog, 201));
+        EXPECT_FALSE(Checked(dialog, 203));
+        Click(dialog, button);
+        return program.WaitForExit();
+    }
+
     ScratchFolder m_folder;
     SettingsKeyScope m_settings;
     DataFileScope m_dataFile;
@@ -83,29 +101,14 @@ TEST_F(SettingsDialog, ShowsStoredSettingsAndOkStoresWhatTheControlsShow)
 TEST_F(SettingsDialog, OkStoresChangedControlsAndCancelStoresNothing)
 {
     {
-        RunningProgram program(m_exe, {}, m_folder.Path());
-        const HWND dialog = program.WaitForDialog(kCaption);
-        ASSERT_NE(dialog, nullptr);
-        EXPECT_TRUE(Checked(dialog, 203));  // the default profile, Medium
-        Click(dialog, 201);
-        Click(dialog, kDesktop);
-        Click(dialog, kCheckForUpdate);
-        EXPECT_TRUE(Checked(dialog, 201));
-        EXPECT_FALSE(Checked(dialog, 203));
-        Click(dialog, IDCANCEL);
-        ASSERT_EQ(program.WaitForExit(), 0u);
+        const auto exitCode = ChangeControlsAndPress(IDCANCEL);
+        ASSERT_EQ(exitCode, 0u);
         EXPECT_FALSE(m_settings.Get(L"appDefaultPlenzarProfile").has_value());
         EXPECT_FALSE(m_settings.Get(L"checkForUpdate").has_value());
     }
     {
-        RunningProgram program(m_exe, {}, m_folder.Path());
-        const HWND dialog = program.WaitForDialog(kCaption);
-        ASSERT_NE(dialog, nullptr);
-        Click(dialog, 201);
-        Click(dialog, kDesktop);
-        Click(dialog, kCheckForUpdate);
-        Click(dialog, IDOK);
-        ASSERT_EQ(program.WaitForExit(), 0u);
+        const auto exitCode = ChangeControlsAndPress(IDOK);
+        ASSERT_EQ(exitCode, 0u);
         EXPECT_EQ(m_settings.Get(L"appDefaultPlenzarProfile"), 0);
         EXPECT_EQ(m_settings.Get(L"appOutputToDesktop"), 1);
         EXPECT_EQ(m_settings.Get(L"checkForUpdate"), 0);
