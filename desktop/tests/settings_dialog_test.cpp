@@ -96,6 +96,9 @@ TEST_F(SettingsDialog, ShowsStoredSettingsAndOkStoresWhatTheControlsShow)
     EXPECT_EQ(m_settings.Get(L"appOutputToDesktop"), 0);
     EXPECT_EQ(m_settings.Get(L"checkForUpdate"), 0);
     EXPECT_EQ(m_settings.Get(L"productImprovement"), 1);
+    const auto records = m_dataFile.Records();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records.count("profile_large"), 1u);
 }
 
 TEST_F(SettingsDialog, OkStoresChangedControlsAndCancelStoresNothing)
@@ -105,6 +108,7 @@ TEST_F(SettingsDialog, OkStoresChangedControlsAndCancelStoresNothing)
         ASSERT_EQ(exitCode, 0u);
         EXPECT_FALSE(m_settings.Get(L"appDefaultPlenzarProfile").has_value());
         EXPECT_FALSE(m_settings.Get(L"checkForUpdate").has_value());
+        EXPECT_FALSE(m_dataFile.Exists());
     }
     {
         const auto exitCode = ChangeControlsAndPress(IDOK);
@@ -113,7 +117,23 @@ TEST_F(SettingsDialog, OkStoresChangedControlsAndCancelStoresNothing)
         EXPECT_EQ(m_settings.Get(L"appOutputToDesktop"), 1);
         EXPECT_EQ(m_settings.Get(L"checkForUpdate"), 0);
         EXPECT_EQ(m_settings.Get(L"productImprovement"), 1);
+        const auto records = m_dataFile.Records();
+        ASSERT_EQ(records.size(), 1u);
+        EXPECT_EQ(records.at("profile_tiny").count, 1);
     }
+}
+
+TEST_F(SettingsDialog, LeavingTheImprovementProgramStoresZeroAndSavesNoStatistics)
+{
+    RunningProgram program(m_exe, {}, m_folder.Path());
+    const HWND dialog = program.WaitForDialog(kCaption);
+    ASSERT_NE(dialog, nullptr);
+    Click(dialog, kImprovement);
+    Click(dialog, IDOK);
+    ASSERT_EQ(program.WaitForExit(), 0u);
+    EXPECT_EQ(m_settings.Get(L"productImprovement"), 0);
+    EXPECT_EQ(m_settings.Get(L"appDefaultPlenzarProfile"), 2);
+    EXPECT_FALSE(m_dataFile.Exists());
 }
 
 // Points the shell's "http" handler at the recorder for the test's duration.
