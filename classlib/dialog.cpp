@@ -1,6 +1,6 @@
 #include "classlib/dialog.h"
 
-#include "classlib/winapp.h"
+#include "classlib/win_app.h"
 
 CDialog::CDialog(UINT templateId, CWnd* parent) : m_nIDTemplate(templateId), m_pParentWnd(parent) {}
 

@@ -1,6 +1,6 @@
 #include "classlib/msgmap.h"
 
-const AFX_MSGMAP* PASCAL CCmdTarget::GetThisMessageMap()
+const AFX_MSGMAP* CCmdTarget::GetThisMessageMap()
 {
     static const AFX_MSGMAP_ENTRY entries[] = { { 0, 0, 0, AfxSig_v_v, nullptr } };
     static const AFX_MSGMAP map = { nullptr, entries };

@@ -33,12 +33,12 @@ struct AFX_MSGMAP {
 
 #define DECLARE_MESSAGE_MAP()                                   \
 protected:                                                      \
-    static const AFX_MSGMAP* PASCAL GetThisMessageMap();        \
+    static const AFX_MSGMAP* GetThisMessageMap();        \
     const AFX_MSGMAP* GetMessageMap() const override;
 
 #define BEGIN_MESSAGE_MAP(theClass, baseClass)                                      \
     const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
-    const AFX_MSGMAP* PASCAL theClass::GetThisMessageMap()                          \
+    const AFX_MSGMAP* theClass::GetThisMessageMap()                          \
     {                                                                               \
         using ThisClass [[maybe_unused]] = theClass;                                \
         using TheBaseClass = baseClass;                                             \
@@ -82,7 +82,7 @@ public:
     // Runs the handler of command `id` (notification `code`) when the map has one.
     virtual BOOL OnCmdMsg(UINT id, UINT code);
 
-    static const AFX_MSGMAP* PASCAL GetThisMessageMap();
+    static const AFX_MSGMAP* GetThisMessageMap();
 
 protected:
     CCmdTarget() = default;

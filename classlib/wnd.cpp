@@ -1,6 +1,6 @@
 #include "classlib/wnd.h"
 
-#include "classlib/winapp.h"
+#include "classlib/win_app.h"
 
 CWnd::~CWnd()
 {

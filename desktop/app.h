@@ -1,6 +1,6 @@
 #pragma once
 // The desktop program's application object: its start-up does the whole run.
-#include "classlib/winapp.h"
+#include "classlib/win_app.h"
 
 class CPlenzarFileApp : public CWinApp {
 public:

@@ -1,7 +1,10 @@
 #pragma once
-// TEMPORARY: minimal local versions of the shared library's settings, engine binding,
-// text conversion, version string, statistics store and update timer, so the program
-// builds before those land in common/. Removed when common/ provides them.
+// TEMPORARY: minimal local versions of the shared library's text conversion, version
+// string, statistics store and update timer, so the program builds before those land in
+// common/. Removed when common/ provides them.
+#include "common/plenzar_profile.h"
+#include "common/settings.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -10,77 +13,6 @@
 #include <cstring>
 #include <map>
 #include <string>
-
-using PlenzarProfile = int32_t;
-constexpr DWORD SETTING_CHECK_FOR_UPDATE = 0x02;
-constexpr DWORD SETTING_PRODUCT_IMPROVEMENT = 0x04;
-constexpr DWORD SETTING_APP_DEFAULT_PROFILE = 0x40;
-constexpr DWORD SETTING_APP_OUTPUT_TO_DESKTOP = 0x80;
-
-struct CSettings {
-    int32_t mailDefaultPlenzarProfile = 2, checkForUpdate = 1, productImprovement = 1,
-            checkForUpdateLastDate = 0, productImprovementSendData = 0, mailPlenzarOnAdd = 0,
-            appDefaultPlenzarProfile = 2, appOutputToDesktop = 0;
-    CSettings() { Load(); }
-    void Load()
-    {
-        HKEY key;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\PlenzarFile\\Settings", 0, KEY_READ, &key))
-            return;
-        Get(key, L"checkForUpdate", checkForUpdate);
-        Get(key, L"productImprovement", productImprovement);
-        Get(key, L"appDefaultPlenzarProfile", appDefaultPlenzarProfile);
-        Get(key, L"appOutputToDesktop", appOutputToDesktop);
-        RegCloseKey(key);
-    }
-    void Save(DWORD mask)
-    {
-        HKEY key;
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\PlenzarFile\\Settings", 0, nullptr, 0,
-                            KEY_ALL_ACCESS, nullptr, &key, nullptr))
-            return;
-        if (mask & 0x04) Set(key, L"productImprovement", productImprovement);
-        if (mask & 0x02) Set(key, L"checkForUpdate", checkForUpdate);
-        if (mask & 0x40) Set(key, L"appDefaultPlenzarProfile", appDefaultPlenzarProfile);
-        if (mask & 0x80) Set(key, L"appOutputToDesktop", appOutputToDesktop);
-        RegCloseKey(key);
-    }
-    static void Get(HKEY key, LPCWSTR name, int32_t& field)
-    {
-        DWORD value = 0, size = 4;
-        if (!RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size))
-            field = static_cast<int32_t>(value);
-    }
-    static void Set(HKEY key, LPCWSTR name, int32_t field)
-    {
-        RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&field), 4);
-    }
-};
-
-struct EngineFunctionTable {
-    int (*Optimize)(const wchar_t*, wchar_t*, int, PlenzarProfile);
-    int (*IsSupported)(const wchar_t*);
-};
-inline HMODULE g_hEngineModule;
-inline EngineFunctionTable g_engineFunctions;
-inline bool LoadEngine()
-{
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    wcscpy(wcsrchr(path, L'\\') + 1, L"Plenzar.dll");
-    g_hEngineModule = LoadLibraryW(path);
-    if (!g_hEngineModule) return false;
-    auto handshake = reinterpret_cast<EngineFunctionTable* (*)()>(GetProcAddress(g_hEngineModule, "Handshake"));
-    if (!handshake || !handshake()) return false;
-    g_engineFunctions = *handshake();
-    return g_engineFunctions.Optimize && g_engineFunctions.IsSupported;
-}
-inline void UnloadEngine()
-{
-    if (g_hEngineModule) FreeLibrary(g_hEngineModule);
-    g_hEngineModule = nullptr;
-    g_engineFunctions = {};
-}
 
 class CWideToUtf8 {
 public:

@@ -1,6 +1,6 @@
 #include "desktop/settings_dialog.h"
 
-#include "classlib/winapp.h"
+#include "classlib/win_app.h"
 #include "desktop/resource.h"
 
 #include <shellapi.h>

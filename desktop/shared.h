@@ -1,3 +1,6 @@
 #pragma once
 // What the desktop program uses of the shared library.
+#include "common/engine.h"
+#include "common/plenzar_profile.h"
+#include "common/settings.h"
 #include "desktop/interim_shared.h"

@@ -1,5 +1,6 @@
 // PlenzarFile.exe with file arguments, run with the recording engine beside it.
 #include "desktop/tests/program_run.h"
+#include "tests/engine/test_engine.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -15,10 +16,10 @@ using ::testing::IsEmpty;
 
 constexpr int kOutputCapacity = 260;
 
-std::wstring Optimized(const std::wstring& source, const std::wstring& output, int profile = 2)
+std::wstring Optimized(const std::wstring& source, const std::wstring& output, int profile = 2,
+                       int capacity = kOutputCapacity)
 {
-    return L"Optimize|" + source + L"|" + output + L"|" + std::to_wstring(kOutputCapacity) + L"|" +
-           std::to_wstring(profile);
+    return L"Optimize|" + source + L"|" + output + L"|" + std::to_wstring(capacity) + L"|" + std::to_wstring(profile);
 }
 
 std::wstring Asked(const std::wstring& path)
@@ -47,9 +48,19 @@ protected:
         CreateDirectoryW(m_program.c_str(), nullptr);
         CreateDirectoryW(m_pictures.c_str(), nullptr);
         CopyFileW((BinFolder() + L"PlenzarFile.exe").c_str(), Exe().c_str(), FALSE);
-        CopyFileW((BinFolder() + L"desktop_tests\\Plenzar.dll").c_str(), (m_program + L"Plenzar.dll").c_str(),
-                  FALSE);
+        test_engine::PlaceEngine(test_engine::Variant::Working, EngineFolder());
+        Accept({ L"*" });
     }
+
+    std::wstring EngineFolder() const { return m_program.substr(0, m_program.size() - 1); }
+    void Accept(const std::vector<std::wstring>& extensions, bool writeOutput = true) const
+    {
+        test_engine::Behaviour behaviour;
+        behaviour.supportedExtensions = extensions;
+        behaviour.optimize = writeOutput ? test_engine::OptimizeAction::WriteOutput : test_engine::OptimizeAction::Fail;
+        test_engine::SetBehaviour(EngineFolder(), behaviour);
+    }
+    void EngineWritesNothing() const { Accept({ L"*" }, false); }
 
     std::wstring Exe() const { return m_program + L"PlenzarFile.exe"; }
     std::wstring Picture(const std::wstring& name, const std::string& contents = "picture") const
@@ -57,7 +68,6 @@ protected:
         WriteFile(m_pictures + name, contents);
         return m_pictures + name;
     }
-    void EngineWritesNothing() const { WriteFile(m_program + L"write_nothing", ""); }
 
     void Run(const std::vector<std::wstring>& arguments, const std::wstring& workingFolder = L"") const
     {
@@ -67,16 +77,12 @@ protected:
     // The engine calls of every run so far; with onlyOptimize, the Optimize calls alone.
     std::vector<std::wstring> Calls(bool onlyOptimize = true) const
     {
-        const std::string text = ReadFile(m_program + L"engine_calls.txt");
         std::vector<std::wstring> calls;
-        size_t start = 0;
-        for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
-            const std::string line = text.substr(start, end - start);
-            std::wstring wide(line.size() * 2 + 1, L'\0');
-            wide.resize(MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), wide.data(),
-                                            static_cast<int>(wide.size())));
-            if (!onlyOptimize || wide.rfind(L"Optimize|", 0) == 0)
-                calls.push_back(wide);
+        for (const test_engine::Call& call : test_engine::ReadCalls(EngineFolder())) {
+            if (call.entry == L"Optimize")
+                calls.push_back(Optimized(call.path, call.proposedOutput, call.profile, call.capacity));
+            else if (!onlyOptimize)
+                calls.push_back(Asked(call.path));
         }
         return calls;
     }
@@ -146,7 +152,8 @@ TEST_F(Batch, DesktopOutputTakesTheSourceNameWhenItIsFreeThere)
 
 TEST_F(Batch, RefusedFileIsNeitherCountedNorConvertedAndTheDataFileIsWrittenAtTheEnd)
 {
-    const std::wstring refused = Picture(L"refused.jpg", "123456789");
+    Accept({ L".jpg" });
+    const std::wstring refused = Picture(L"refused.png", "123456789");
     const std::wstring photo = Picture(L"photo.JPG", "12345");
     const std::wstring other = Picture(L"other.jpg", "1234567");
     Run({ refused, photo, other });

@@ -1,5 +1,6 @@
 // The settings dialog as a real window: PlenzarFile.exe started without arguments.
 #include "desktop/tests/program_run.h"
+#include "tests/engine/test_engine.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -42,10 +43,8 @@ protected:
     {
         m_exe = m_folder.Path() + L"PlenzarFile.exe";
         CopyFileW((BinFolder() + L"PlenzarFile.exe").c_str(), m_exe.c_str(), FALSE);
-        CopyFileW(EnginePath().c_str(), (m_folder.Path() + L"Plenzar.dll").c_str(), FALSE);
+        test_engine::PlaceEngine(test_engine::Variant::Working, m_folder.Path().substr(0, m_folder.Path().size() - 1));
     }
-
-    static std::wstring EnginePath() { return BinFolder() + L"bench\\Plenzar.dll"; }
 
     // Starts the dialog (default settings shown), picks Tiny, the desktop and no update
     // check, presses `button` and returns the program's exit code.

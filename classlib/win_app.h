@@ -1,7 +1,10 @@
 #pragma once
-// The application object: one global instance of a CWinApp subclass, whose
-// InitInstance the program's entry point (wWinMain, in winapp.cpp) runs.
+// The application object of a library or program: one process-wide instance. In a DLL
+// its InitInstance runs when the library is loaded and ExitInstance when it is unloaded;
+// in a program the entry point (wWinMain, in win_app.cpp) runs InitInstance.
 #include "classlib/msgmap.h"
+
+#include <windows.h>
 
 class CWnd;
 
@@ -15,8 +18,9 @@ public:
     CWinApp(const CWinApp&) = delete;
     CWinApp& operator=(const CWinApp&) = delete;
 
-    // The program's own start-up. TRUE: go on into the message loop (Run); FALSE: end.
-    // The base registers the program with the restart manager when asked to.
+    // The start-up. In a program, TRUE goes on into the message loop (Run) and FALSE
+    // ends it. The base registers the program with the restart manager when the flags
+    // ask for it.
     virtual BOOL InitInstance();
     // The message loop; ends at once when there is no main window.
     virtual int Run();
@@ -29,18 +33,26 @@ public:
 
     LPCWSTR m_pszAppName = nullptr;
     LPCWSTR m_pszRegistryKey = nullptr;
-    HINSTANCE m_hInstance = nullptr;
+    HINSTANCE m_hInstance = nullptr;  // set by the program's entry point
     CWnd* m_pMainWnd = nullptr;
     DWORD m_dwRestartManagerSupportFlags = 0;
 
     DECLARE_MESSAGE_MAP()
-
-protected:
 };
 
+// The process's application object, or null.
 CWinApp* AfxGetApp();
-// The module whose resources (dialog templates, strings, icons) the program uses.
+// The module whose resources (dialog templates, strings, icons) a program uses.
 HINSTANCE AfxGetResourceHandle();
+
+// Whether the class library itself keeps nothing alive that needs the DLL: this stand-in
+// keeps no objects of its own, so it always agrees.
+inline HRESULT AfxDllCanUnloadNow() { return S_OK; }
+
+// Calls for a DLL's entry point: run the application object's InitInstance on process
+// attach and ExitInstance on detach. False from the attach call fails the load.
+BOOL AfxDllProcessAttach();
+void AfxDllProcessDetach();
 
 // The class library's shell helper; it holds the shell's allocator while it lives.
 class CShellManager {

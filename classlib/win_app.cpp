@@ -1,4 +1,4 @@
-#include "classlib/winapp.h"
+#include "classlib/win_app.h"
 
 #include "classlib/wnd.h"
 
@@ -52,6 +52,17 @@ int CWinApp::Run()
         }
     }
     return ExitInstance();
+}
+
+BOOL AfxDllProcessAttach()
+{
+    return g_application ? g_application->InitInstance() : TRUE;
+}
+
+void AfxDllProcessDetach()
+{
+    if (g_application)
+        g_application->ExitInstance();
 }
 
 void CWinApp::SetRegistryKey(LPCWSTR companyName)

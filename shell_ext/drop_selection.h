@@ -1,0 +1,15 @@
+#pragma once
+// Reads the paths of a CF_HDROP selection from a data object.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// Longest path kept, in UTF-16 units without the terminator.
+constexpr UINT kMaxSelectedPathLength = MAX_PATH - 1;
+
+// S_OK with every path of the drop list in order, except those longer than
+// kMaxSelectedPathLength, which are skipped rather than cut to another file's name.
+// E_INVALIDARG when there is no data object, no drop list, the memory can't be locked or
+// the list is empty; paths is then unchanged.
+HRESULT ReadDropSelection(IDataObject* dataObject, std::vector<std::wstring>& paths);

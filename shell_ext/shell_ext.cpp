@@ -1,0 +1,103 @@
+#include "shell_ext/shell_ext.h"
+
+#include "shell_ext/drop_selection.h"
+#include "shell_ext/engine_link.h"
+#include "shell_ext/output_name.h"
+#include "shell_ext/resource.h"
+
+#include <new>
+
+namespace {
+
+constexpr const wchar_t* kCommandTexts[CPlenzarFileShellExt::kCommandCount] = {
+    L"Tiny", L"Small", L"Medium", L"Large", L"Full"};
+constexpr wchar_t kSubmenuTitle[] = L"Optimize file with PlenzarFile";
+constexpr wchar_t kHelpText[] = L"This is the simple shell extension's help";
+
+}  // namespace
+
+HRESULT CPlenzarFileShellExt::FinalConstruct() { return S_OK; }
+
+void CPlenzarFileShellExt::FinalRelease() {}
+
+void* CPlenzarFileShellExt::FindInterface(REFIID iid)
+{
+    if (iid == IID_IUnknown || iid == IID_IShellExtInit) return static_cast<IShellExtInit*>(this);
+    if (iid == IID_IContextMenu) return static_cast<IContextMenu*>(this);
+    return nullptr;
+}
+
+HRESULT CPlenzarFileShellExt::UpdateRegistry(BOOL doRegister)
+{
+    return _pAtlModule->UpdateRegistryFromResource(IDR_PLENZARFILESHELLEXT, doRegister);
+}
+
+STDMETHODIMP CPlenzarFileShellExt::Initialize(PCIDLIST_ABSOLUTE, IDataObject* dataObject, HKEY)
+{
+    try {
+        if (!shell_engine::Load()) return E_INVALIDARG;
+        std::vector<std::wstring> selection;
+        if (FAILED(ReadDropSelection(dataObject, selection))) return E_INVALIDARG;
+        m_keptPaths.clear();
+        for (auto& path : selection) {
+            if (shell_engine::Accepts(path.c_str())) m_keptPaths.push_back(std::move(path));
+        }
+        return m_keptPaths.empty() ? E_INVALIDARG : S_OK;
+    } catch (const std::bad_alloc&) {
+        m_keptPaths.clear();
+        return E_OUTOFMEMORY;
+    }
+}
+
+STDMETHODIMP CPlenzarFileShellExt::QueryContextMenu(HMENU menu, UINT position, UINT firstId, UINT, UINT flags)
+{
+    if (flags & CMF_DEFAULTONLY) return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
+    HMENU submenu = CreateMenu();
+    if (!submenu) return HRESULT_FROM_WIN32(GetLastError());
+    for (UINT offset = 0; offset < kCommandCount; ++offset)
+        InsertMenuW(submenu, static_cast<UINT>(-1), MF_BYPOSITION | MF_STRING, firstId + offset, kCommandTexts[offset]);
+    if (!InsertMenuW(menu, position, MF_BYPOSITION | MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(submenu),
+                     kSubmenuTitle)) {
+        const HRESULT hr = HRESULT_FROM_WIN32(GetLastError());
+        DestroyMenu(submenu);  // not owned by the host's menu
+        return FAILED(hr) ? hr : E_FAIL;
+    }
+    return MAKE_HRESULT(SEVERITY_SUCCESS, 0, kCommandCount);
+}
+
+STDMETHODIMP CPlenzarFileShellExt::InvokeCommand(CMINVOKECOMMANDINFO* info)
+{
+    if (!info || HIWORD(reinterpret_cast<UINT_PTR>(info->lpVerb)) != 0) return E_INVALIDARG;
+    const UINT offset = LOWORD(reinterpret_cast<UINT_PTR>(info->lpVerb));
+    if (offset >= kCommandCount) return E_INVALIDARG;
+    const int profile = static_cast<int>(offset);  // Tiny 0 ... Full 4
+    for (const auto& source : m_keptPaths) {
+        try {
+            std::wstring proposal;
+            if (!ProposeOutputPath(source, proposal)) continue;
+            // The usage counts of the file (extension, length) and of the profile belong here.
+            wchar_t output[kMaxOutputPathLength + 1] = {};
+            proposal.copy(output, kMaxOutputPathLength);
+            shell_engine::Optimize(source.c_str(), output, kMaxOutputPathLength + 1, profile);
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        }
+    }
+    return S_OK;
+}
+
+STDMETHODIMP CPlenzarFileShellExt::GetCommandString(UINT_PTR offset, UINT type, UINT*, CHAR* buffer, UINT size)
+{
+    if (offset != 0 || !buffer || size == 0) return E_INVALIDARG;
+    if (type == GCS_HELPTEXTW) {
+        lstrcpynW(reinterpret_cast<LPWSTR>(buffer), kHelpText, static_cast<int>(size));
+        return S_OK;
+    }
+    if (type == GCS_HELPTEXTA) {
+        char ansi[sizeof(kHelpText)] = {};
+        WideCharToMultiByte(CP_THREAD_ACP, 0, kHelpText, -1, ansi, sizeof(ansi), nullptr, nullptr);
+        lstrcpynA(buffer, ansi, static_cast<int>(size));
+        return S_OK;
+    }
+    return E_INVALIDARG;
+}
