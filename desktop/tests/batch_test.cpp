@@ -41,10 +41,10 @@ std::wstring DesktopFolder()
 // pictures\ (the sources).
 class Batch : public ::testing::Test {
 protected:
-    Batch() : m_folder(L"plenzar_batch_test")
+    Batch()
     {
-        m_program = m_folder.Path() + L"program\\";
-        m_pictures = m_folder.Path() + L"pictures\\";
+        m_program = m_folder.Path() + L"\\program\\";
+        m_pictures = m_folder.Path() + L"\\pictures\\";
         CreateDirectoryW(m_program.c_str(), nullptr);
         CreateDirectoryW(m_pictures.c_str(), nullptr);
         CopyFileW((BinFolder() + L"PlenzarFile.exe").c_str(), Exe().c_str(), FALSE);
@@ -87,7 +87,7 @@ protected:
         return calls;
     }
 
-    ScratchFolder m_folder;
+    test_engine::ScopedTempFolder m_folder;
     SettingsKeyScope m_settings;
     DataFileScope m_dataFile;
     std::wstring m_program;

@@ -24,45 +24,6 @@ std::wstring BinFolder()
     return folder.substr(0, folder.find_last_of(L'\\') + 1);
 }
 
-ScratchFolder::ScratchFolder(const std::wstring& name)
-{
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    m_path = std::wstring(temp) + name + L"\\";
-    DeleteTree(m_path);
-    CreateDirectoryW(m_path.c_str(), nullptr);
-}
-
-ScratchFolder::~ScratchFolder()
-{
-    DeleteTree(m_path);
-}
-
-void DeleteTree(const std::wstring& folder)
-{
-    std::wstring base = folder;
-    if (!base.empty() && base.back() != L'\\')
-        base += L'\\';
-    WIN32_FIND_DATAW entry;
-    HANDLE search = FindFirstFileW((base + L"*").c_str(), &entry);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = entry.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            const std::wstring path = base + name;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                DeleteTree(path);
-            } else {
-                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileW(path.c_str());
-            }
-        } while (FindNextFileW(search, &entry));
-        FindClose(search);
-    }
-    RemoveDirectoryW(base.c_str());
-}
-
 bool FileExists(const std::wstring& path)
 {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;

@@ -12,22 +12,6 @@
 // The folder of the running test program (bin/ of the build tree), with a backslash.
 std::wstring BinFolder();
 
-// A fresh folder under the temporary folder, deleted with its contents at the end.
-class ScratchFolder {
-public:
-    explicit ScratchFolder(const std::wstring& name);
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    // The folder's path with a trailing backslash.
-    const std::wstring& Path() const { return m_path; }
-
-private:
-    std::wstring m_path;
-};
-
-void DeleteTree(const std::wstring& folder);
 bool FileExists(const std::wstring& path);
 void WriteFile(const std::wstring& path, const std::string& contents);
 std::string ReadFile(const std::wstring& path);

@@ -39,11 +39,11 @@ std::wstring Text(HWND control)
 // The program copied with the development engine into a folder of its own.
 class SettingsDialog : public ::testing::Test {
 protected:
-    SettingsDialog() : m_folder(L"plenzar_dialog_test")
+    SettingsDialog()
     {
-        m_exe = m_folder.Path() + L"PlenzarFile.exe";
+        m_exe = m_folder.Path() + L"\\PlenzarFile.exe";
         CopyFileW((BinFolder() + L"PlenzarFile.exe").c_str(), m_exe.c_str(), FALSE);
-        test_engine::PlaceEngine(test_engine::Variant::Working, m_folder.Path().substr(0, m_folder.Path().size() - 1));
+        test_engine::PlaceEngine(test_engine::Variant::Working, m_folder.Path());
     }
 
     // Starts the dialog (default settings shown), picks Tiny, the desktop and no update
@@ -64,7 +64,7 @@ protected:
         return program.WaitForExit();
     }
 
-    ScratchFolder m_folder;
+    test_engine::ScopedTempFolder m_folder;
     SettingsKeyScope m_settings;
     DataFileScope m_dataFile;
     std::wstring m_exe;
@@ -175,7 +175,7 @@ HCURSOR CursorAfterSetCursor(HWND dialog, POINT point, LRESULT* result)
 
 TEST_F(SettingsDialog, VersionLabelShowsTheHandAndOpensTheHomePage)
 {
-    const std::wstring recorder = m_folder.Path() + L"open_recorder.exe";
+    const std::wstring recorder = m_folder.Path() + L"\\open_recorder.exe";
     ASSERT_TRUE(CopyFileW((BinFolder() + L"open_recorder.exe").c_str(), recorder.c_str(), FALSE));
     HttpHandlerScope handler(recorder);
 
@@ -198,7 +198,7 @@ TEST_F(SettingsDialog, VersionLabelShowsTheHandAndOpensTheHomePage)
     EXPECT_NE(overLabel, elsewhere);
 
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kVersionLabel, STN_CLICKED), reinterpret_cast<LPARAM>(label));
-    const std::wstring opened = m_folder.Path() + L"opened.txt";
+    const std::wstring opened = m_folder.Path() + L"\\opened.txt";
     for (int i = 0; i < 200 && !FileExists(opened); ++i)
         Sleep(50);
     Sleep(100);
