@@ -1,7 +1,7 @@
 #pragma once
-// TEMPORARY: minimal local versions of the shared library's text conversion, version
-// string, statistics store and update timer, so the program builds before those land in
-// common/. Removed when common/ provides them.
+// TEMPORARY: minimal local versions of the shared library's statistics store and update
+// timer, so the program builds before those land in common/. Removed when common/
+// provides them.
 #include "common/plenzar_profile.h"
 #include "common/settings.h"
 
@@ -13,35 +13,6 @@
 #include <cstring>
 #include <map>
 #include <string>
-
-class CWideToUtf8 {
-public:
-    CWideToUtf8(const wchar_t* text, int length = -1)
-    {
-        int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-        m_text = static_cast<char*>(calloc(size + 1, 1));
-        WideCharToMultiByte(CP_UTF8, 0, text, length, m_text, size, nullptr, nullptr);
-    }
-    ~CWideToUtf8() { free(m_text); }
-    operator const char*() const { return m_text; }
-private:
-    char* m_text;
-};
-class CUtf8ToWide {
-public:
-    CUtf8ToWide(const char* text, int length = -1)
-    {
-        if (length < 0) length = static_cast<int>(strlen(text));
-        int n = MultiByteToWideChar(CP_UTF8, 0, text, length, nullptr, 0);
-        m_text = static_cast<wchar_t*>(calloc(n + 1, sizeof(wchar_t)));
-        MultiByteToWideChar(CP_UTF8, 0, text, length, m_text, n);
-    }
-    ~CUtf8ToWide() { free(m_text); }
-    operator const wchar_t*() const { return m_text; }
-private:
-    wchar_t* m_text;
-};
-inline std::string GetModuleVersionString() { return "2.1.0.2"; }
 
 class CUsageStatistics;
 inline CUsageStatistics* g_pUsageStatistics;

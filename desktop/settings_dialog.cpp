@@ -74,7 +74,7 @@ void CPlenzarFileDlg::ShowVersionLabel() const
     ::LoadStringW(AfxGetResourceHandle(), IDS_VERSION_FORMAT, format, static_cast<int>(std::size(format)));
     const std::string version = GetModuleVersionString();
     CUtf8ToWide wideVersion(version.c_str(), static_cast<int>(version.size()));
-    const wchar_t* versionText = static_cast<const wchar_t*>(wideVersion);
+    const wchar_t* versionText = wideVersion.c_str();
     wchar_t label[512] = {};
     _snwprintf_s(label, std::size(label), _TRUNCATE, format, versionText ? versionText : L"");
     GetDlgItem(IDC_VERSION_LABEL).SetWindowText(label);

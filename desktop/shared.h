@@ -3,4 +3,6 @@
 #include "common/engine.h"
 #include "common/plenzar_profile.h"
 #include "common/settings.h"
+#include "common/text_conversion.h"
+#include "common/version_info.h"
 #include "desktop/interim_shared.h"

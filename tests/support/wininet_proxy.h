@@ -1,0 +1,35 @@
+#pragma once
+// Points WinInet's pre-configured proxy (the current user's Internet Settings) at a
+// local server for the life of the object, so a program that keeps its real vendor URL
+// reaches the test server instead; the server then sees proxy-form request targets
+// ("POST http://vendor.host/latest/ HTTP/1.1"). The earlier settings are put back on
+// destruction. Only sessions opened while the object lives are affected.
+#include <windows.h>
+
+#include <vector>
+
+namespace testsupport {
+
+class ScopedWinInetProxy {
+public:
+    explicit ScopedWinInetProxy(unsigned short port);
+    ~ScopedWinInetProxy();
+    ScopedWinInetProxy(const ScopedWinInetProxy&) = delete;
+    ScopedWinInetProxy& operator=(const ScopedWinInetProxy&) = delete;
+
+private:
+    struct SavedValue {
+        bool present = false;
+        DWORD type = 0;
+        std::vector<BYTE> data;
+    };
+    static SavedValue Save(HKEY key, const wchar_t* name);
+    static void Restore(HKEY key, const wchar_t* name, const SavedValue& value);
+    void Notify();
+
+    HKEY m_key = nullptr;
+    SavedValue m_enable;
+    SavedValue m_server;
+};
+
+}  // namespace testsupport
