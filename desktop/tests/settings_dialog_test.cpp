@@ -197,7 +197,9 @@ TEST_F(SettingsDialog, VersionLabelShowsTheHandAndOpensTheHomePage)
     EXPECT_NE(overLabel, nullptr);
     EXPECT_NE(overLabel, elsewhere);
 
-    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kVersionLabel, STN_CLICKED), reinterpret_cast<LPARAM>(label));
+    // A click on the label, as the mouse gives it to the control.
+    SendMessageW(label, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    SendMessageW(label, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
     const std::wstring opened = m_folder.Path() + L"\\opened.txt";
     for (int i = 0; i < 200 && !FileExists(opened); ++i)
         Sleep(50);
