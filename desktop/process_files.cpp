@@ -42,10 +42,8 @@ bool ProcessFiles(std::vector<std::wstring>& files)
         if (!FindFreeOutputPath(parts, output))
             continue;
 
-        if (g_pUsageStatistics) {
-            const CWideToUtf8 eventName(parts.extension);
-            g_pUsageStatistics->Count(eventName.c_str() ? eventName.c_str() : "", SourceSize(path));
-        }
+        const CWideToUtf8 eventName(parts.extension);
+        CUsageStatistics::Count(eventName.c_str() ? eventName.c_str() : "", SourceSize(path));
         g_engineFunctions.Optimize(path, output, static_cast<int>(kOutputPathChars), profile);
     }
     return true;

@@ -1,6 +1,7 @@
 #include "desktop/settings_dialog.h"
 
 #include "classlib/win_app.h"
+#include "common/vendor_urls.h"
 #include "desktop/resource.h"
 
 #include <shellapi.h>
@@ -9,8 +10,6 @@
 #include <iterator>
 
 namespace {
-
-const wchar_t kHomePage[] = L"http://www.plenzar.example/";
 
 // The profile radios from Full down to Tiny, with the profile each one stands for.
 struct ProfileRadio {
@@ -93,8 +92,7 @@ PlenzarProfile CPlenzarFileDlg::CheckedProfile() const
 void CPlenzarFileDlg::OnBnClickedOk()
 {
     const PlenzarProfile profile = CheckedProfile();
-    if (g_pUsageStatistics)
-        g_pUsageStatistics->CountProfile(profile);
+    CUsageStatistics::CountProfile(profile);  // counts only while the program's store exists
 
     m_settings.appDefaultPlenzarProfile = profile;
     m_settings.Save(SETTING_APP_DEFAULT_PROFILE);
@@ -122,7 +120,7 @@ BOOL CPlenzarFileDlg::OnSetCursor(CWnd* window, UINT hitTest, UINT message)
 
 void CPlenzarFileDlg::OnStnClickedVersion()
 {
-    ::ShellExecuteW(nullptr, L"open", kHomePage, nullptr, nullptr, SW_SHOWNORMAL);
+    ::ShellExecuteW(nullptr, L"open", kHomePageUrl, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void CPlenzarFileDlg::OnPaint()

@@ -4,5 +4,6 @@
 #include "common/plenzar_profile.h"
 #include "common/settings.h"
 #include "common/text_conversion.h"
+#include "common/update_check.h"
+#include "common/usage_statistics.h"
 #include "common/version_info.h"
-#include "desktop/interim_shared.h"

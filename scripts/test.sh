@@ -16,7 +16,15 @@ scripts="$root/scripts"
 wait $prefix64
 wait $prefix32
 
+# Each tree has its own prefix (registry, temporary folder), so the two runs cannot meet:
+# run them side by side and print each one's output whole.
+"$scripts/run-ctest.sh" "$root/build/x86_64" > "$root/build/x86_64/ctest.log" 2>&1 & tests64=$!
+"$scripts/run-ctest.sh" "$root/build/i686" > "$root/build/i686/ctest.log" 2>&1 & tests32=$!
 status=0
-"$scripts/run-ctest.sh" "$root/build/x86_64" || status=1
-"$scripts/run-ctest.sh" "$root/build/i686" || status=1
+wait $tests64 || status=1
+wait $tests32 || status=1
+for arch in x86_64 i686; do
+  echo "=== Tests of the $arch tree"
+  cat "$root/build/$arch/ctest.log"
+done
 exit $status

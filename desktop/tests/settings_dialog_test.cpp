@@ -1,6 +1,9 @@
 // The settings dialog as a real window: PlenzarFile.exe started without arguments.
 #include "desktop/tests/program_run.h"
 #include "tests/engine/test_engine.h"
+#include "tests/support/http_test_server.h"
+#include "tests/support/url_recorder_scope.h"
+#include "tests/support/wininet_proxy.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -9,6 +12,8 @@
 
 namespace {
 
+using ::testing::ElementsAre;
+
 const wchar_t kCaption[] = L"PlenzarFile Settings";
 constexpr int kProfileRadios[] = { 201, 202, 203, 204, 205 };
 constexpr int kSameFolder = 1000;
@@ -16,8 +21,6 @@ constexpr int kDesktop = 1001;
 constexpr int kCheckForUpdate = 206;
 constexpr int kImprovement = 207;
 constexpr int kVersionLabel = 209;
-
-const wchar_t kHttpCommandKey[] = L"Software\\Classes\\http\\shell\\open\\command";
 
 bool Checked(HWND dialog, int id)
 {
@@ -135,34 +138,6 @@ TEST_F(SettingsDialog, LeavingTheImprovementProgramStoresZeroAndSavesNoStatistic
     EXPECT_FALSE(m_dataFile.Exists());
 }
 
-// Points the shell's "http" handler at the recorder for the test's duration.
-class HttpHandlerScope {
-public:
-    explicit HttpHandlerScope(const std::wstring& recorder)
-    {
-        wchar_t saved[1024] = {};
-        DWORD size = sizeof(saved);
-        m_hadValue = RegGetValueW(HKEY_LOCAL_MACHINE, kHttpCommandKey, nullptr, RRF_RT_REG_SZ, nullptr, saved,
-                                  &size) == ERROR_SUCCESS;
-        m_saved = saved;
-        const std::wstring command = L"\"" + recorder + L"\" \"%1\"";
-        RegSetKeyValueW(HKEY_LOCAL_MACHINE, kHttpCommandKey, nullptr, REG_SZ, command.c_str(),
-                        static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
-    }
-    ~HttpHandlerScope()
-    {
-        if (m_hadValue)
-            RegSetKeyValueW(HKEY_LOCAL_MACHINE, kHttpCommandKey, nullptr, REG_SZ, m_saved.c_str(),
-                            static_cast<DWORD>((m_saved.size() + 1) * sizeof(wchar_t)));
-        else
-            RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kHttpCommandKey, nullptr);
-    }
-
-private:
-    bool m_hadValue;
-    std::wstring m_saved;
-};
-
 HCURSOR CursorAfterSetCursor(HWND dialog, POINT point, LRESULT* result)
 {
     SetCursorPos(point.x, point.y);
@@ -175,9 +150,8 @@ HCURSOR CursorAfterSetCursor(HWND dialog, POINT point, LRESULT* result)
 
 TEST_F(SettingsDialog, VersionLabelShowsTheHandAndOpensTheHomePage)
 {
-    const std::wstring recorder = m_folder.Path() + L"\\open_recorder.exe";
-    ASSERT_TRUE(CopyFileW((BinFolder() + L"open_recorder.exe").c_str(), recorder.c_str(), FALSE));
-    HttpHandlerScope handler(recorder);
+    testsupport::ScopedUrlRecorder browser;
+    ASSERT_TRUE(browser.Active());
 
     RunningProgram program(m_exe, {}, m_folder.Path());
     const HWND dialog = program.WaitForDialog(kCaption);
@@ -200,15 +174,48 @@ TEST_F(SettingsDialog, VersionLabelShowsTheHandAndOpensTheHomePage)
     // A click on the label, as the mouse gives it to the control.
     SendMessageW(label, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
     SendMessageW(label, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
-    const std::wstring opened = m_folder.Path() + L"\\opened.txt";
-    for (int i = 0; i < 200 && !FileExists(opened); ++i)
-        Sleep(50);
-    Sleep(100);
-    EXPECT_EQ(ReadFile(opened), "http://www.plenzar.example/\n");
+    ASSERT_TRUE(browser.WaitForUrls(1, 10000));
+    EXPECT_THAT(browser.Urls(), ElementsAre(L"http://www.plenzar.example/"));
     EXPECT_TRUE(IsWindow(dialog));  // the dialog stays open
 
     Click(dialog, IDCANCEL);
     EXPECT_EQ(program.WaitForExit(), 0u);
+}
+
+// Left open, the dialog's modal loop runs the statistics scheduler (3 s) and the update
+// check (5 s). The upload is still waiting for its reply when OK is pressed: the program
+// waits for it, ends normally, and keeps the profile counted after the upload began.
+TEST_F(SettingsDialog, TimersRunInsideTheDialogAndAnUploadInProgressOutlivesNothing)
+{
+    std::string pending(72, '\0');
+    pending.replace(0, 4, ".jpg");
+    pending[64] = 1;  // count 1, value 0
+    WriteFile(m_dataFile.Path(), pending);
+    testsupport::HttpTestServer server;
+    ASSERT_NE(server.port(), 0);
+    testsupport::CannedReply slowUpload;
+    slowUpload.delayMs = 3000;
+    server.Queue(slowUpload);
+    testsupport::CannedReply olderVersion;
+    olderVersion.body = "1.0.0.0";
+    server.SetDefaultReply(olderVersion);
+    testsupport::ScopedWinInetProxy proxy(server.port());
+
+    RunningProgram program(m_exe, {}, m_folder.Path());
+    const HWND dialog = program.WaitForDialog(kCaption);
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(server.WaitForRequests(2, 20000));
+    Click(dialog, IDOK);
+    ASSERT_EQ(program.WaitForExit(), 0u);
+
+    const auto requests = server.Requests();
+    EXPECT_EQ(requests[0].target, "http://stats.plenzar.example:80/track/");
+    EXPECT_NE(requests[0].body.find("\".jpg\""), std::string::npos) << requests[0].body;
+    EXPECT_EQ(requests[1].target, "http://update.plenzar.example:80/latest/");
+    const auto records = m_dataFile.Records();
+    EXPECT_EQ(records.count(".jpg"), 0u);  // sent, and so removed
+    ASSERT_EQ(records.count("profile_medium"), 1u);
+    EXPECT_EQ(records.at("profile_medium").count, 1);
 }
 
 }  // namespace

@@ -12,29 +12,6 @@ const wchar_t kInternetSettings[] = L"Software\\Microsoft\\Windows\\CurrentVersi
 
 }  // namespace
 
-ScopedWinInetProxy::SavedValue ScopedWinInetProxy::Save(HKEY key, const wchar_t* name)
-{
-    SavedValue value;
-    DWORD size = 0;
-    if (RegQueryValueExW(key, name, nullptr, &value.type, nullptr, &size) != ERROR_SUCCESS)
-        return value;
-    value.data.resize(size);
-    if (RegQueryValueExW(key, name, nullptr, &value.type, value.data.data(), &size) == ERROR_SUCCESS) {
-        value.present = true;
-        value.data.resize(size);
-    }
-    return value;
-}
-
-void ScopedWinInetProxy::Restore(HKEY key, const wchar_t* name, const SavedValue& value)
-{
-    if (!value.present) {
-        RegDeleteValueW(key, name);
-        return;
-    }
-    RegSetValueExW(key, name, 0, value.type, value.data.data(), static_cast<DWORD>(value.data.size()));
-}
-
 ScopedWinInetProxy::ScopedWinInetProxy(unsigned short port)
 {
     if (RegCreateKeyExW(HKEY_CURRENT_USER, kInternetSettings, 0, nullptr, 0,
@@ -42,8 +19,8 @@ ScopedWinInetProxy::ScopedWinInetProxy(unsigned short port)
         m_key = nullptr;
         return;
     }
-    m_enable = Save(m_key, L"ProxyEnable");
-    m_server = Save(m_key, L"ProxyServer");
+    m_enable = SavedRegistryValue::Save(m_key, L"ProxyEnable");
+    m_server = SavedRegistryValue::Save(m_key, L"ProxyServer");
     const DWORD enable = 1;
     const std::wstring server = L"127.0.0.1:" + std::to_wstring(port);
     RegSetValueExW(m_key, L"ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&enable),
@@ -57,8 +34,8 @@ ScopedWinInetProxy::~ScopedWinInetProxy()
 {
     if (!m_key)
         return;
-    Restore(m_key, L"ProxyEnable", m_enable);
-    Restore(m_key, L"ProxyServer", m_server);
+    m_enable.Restore(m_key, L"ProxyEnable");
+    m_server.Restore(m_key, L"ProxyServer");
     RegCloseKey(m_key);
     Notify();
 }

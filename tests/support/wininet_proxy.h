@@ -4,9 +4,9 @@
 // reaches the test server instead; the server then sees proxy-form request targets
 // ("POST http://vendor.host/latest/ HTTP/1.1"). The earlier settings are put back on
 // destruction. Only sessions opened while the object lives are affected.
-#include <windows.h>
+#include "tests/support/saved_registry_value.h"
 
-#include <vector>
+#include <windows.h>
 
 namespace testsupport {
 
@@ -18,18 +18,11 @@ public:
     ScopedWinInetProxy& operator=(const ScopedWinInetProxy&) = delete;
 
 private:
-    struct SavedValue {
-        bool present = false;
-        DWORD type = 0;
-        std::vector<BYTE> data;
-    };
-    static SavedValue Save(HKEY key, const wchar_t* name);
-    static void Restore(HKEY key, const wchar_t* name, const SavedValue& value);
     void Notify();
 
     HKEY m_key = nullptr;
-    SavedValue m_enable;
-    SavedValue m_server;
+    SavedRegistryValue m_enable;
+    SavedRegistryValue m_server;
 };
 
 }  // namespace testsupport

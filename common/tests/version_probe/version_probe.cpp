@@ -1,5 +1,7 @@
 // A DLL with a version resource of its own, for tests of the version strings: it
-// reports GetModuleVersionString as seen from inside itself.
+// reports GetModuleVersionString as seen from inside itself, and runs the update check
+// with that version as its own.
+#include "common/update_check.h"
 #include "common/version_info.h"
 
 #include <cstring>
@@ -11,4 +13,10 @@ extern "C" __declspec(dllexport) int CopyModuleVersion(char* buffer, int size)
         return -1;
     memcpy(buffer, version.c_str(), version.size() + 1);
     return static_cast<int>(version.size());
+}
+
+// Runs the update check as a deliverable holding this code would, with this DLL's version.
+extern "C" __declspec(dllexport) void RunUpdateCheck()
+{
+    CheckForUpdate();
 }

@@ -1,0 +1,259 @@
+#include "common/tests/statistics_test_support.h"
+
+#include "common/anonymous_id.h"
+#include "common/text_conversion.h"
+#include "tests/support/http_test_server.h"
+#include "tests/support/wininet_proxy.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <regex>
+#include <thread>
+#include <vector>
+
+using namespace statistics_test;
+using testsupport::CannedReply;
+using testsupport::HttpTestServer;
+using testsupport::RecordedRequest;
+
+namespace {
+
+TEST(StatisticsDueRule, AWeekAfterTheLastUploadDayAcrossTheYearsEnd)
+{
+    EXPECT_TRUE(IsStatisticsUploadDue(2, 360));   // 7 days across the year's end
+    EXPECT_FALSE(IsStatisticsUploadDue(2, 362));  // 5 days
+    EXPECT_FALSE(IsStatisticsUploadDue(5, 0));
+    EXPECT_TRUE(IsStatisticsUploadDue(7, 0));
+    EXPECT_FALSE(IsStatisticsUploadDue(100, 100));
+    EXPECT_TRUE(IsStatisticsUploadDue(364, 0));
+    EXPECT_FALSE(IsStatisticsUploadDue(0, 364));  // one day
+}
+
+int DayAWeekAgo() { return (TodayDayOfYear() + 365 - 7) % 365; }
+
+CannedReply Reply(int status, DWORD delayMs = 0)
+{
+    CannedReply reply;
+    reply.status = status;
+    reply.body = "ok";
+    reply.delayMs = delayMs;
+    return reply;
+}
+
+class StatisticsUploadTest : public StatisticsTest {
+protected:
+    void SetUp() override
+    {
+        StatisticsTest::SetUp();
+        ASSERT_NE(server.port(), 0);
+        proxy = std::make_unique<testsupport::ScopedWinInetProxy>(server.port());
+    }
+    void TearDown() override
+    {
+        proxy.reset();
+        StatisticsTest::TearDown();
+    }
+
+    bool PumpUntilRequests(size_t count, DWORD timeoutMs = 10000)
+    {
+        return PumpMessagesUntil([&] { return server.Requests().size() >= count; }, timeoutMs);
+    }
+    bool PumpUntilNothingPending(DWORD timeoutMs = 10000)
+    {
+        return PumpMessagesUntil([] { return PendingCount() == 0; }, timeoutMs);
+    }
+    static std::int32_t StoredUploadDay() { return CSettings().productImprovementSendData; }
+
+    HttpTestServer server;
+    std::unique_ptr<testsupport::ScopedWinInetProxy> proxy;
+};
+
+TEST_F(StatisticsUploadTest, TimerStartsTheUploadAndSuccessEmptiesTheStore)
+{
+    // A store built while productImprovement is zero still sends the records it loaded.
+    StoreSettings(0, DayAWeekAgo());
+    WriteFileBytes(DataFilePath(), RecordBytes("gif", 2, 30));
+    server.SetDefaultReply(Reply(200));
+    CUsageStatistics store(kStoreName);
+    CUsageStatistics::Count("PNG", 5);
+
+    ASSERT_TRUE(PumpUntilRequests(1));
+    ASSERT_TRUE(PumpUntilNothingPending()) << "the worker did not end";
+    EXPECT_TRUE(store.IsEmpty());
+    EXPECT_EQ(StoredUploadDay(), TodayDayOfYear());
+
+    const RecordedRequest request = server.Requests().at(0);
+    EXPECT_EQ(request.method, "POST");
+    EXPECT_TRUE(request.target == "http://stats.plenzar.example/track/" ||
+                request.target == "http://stats.plenzar.example:80/track/")
+        << request.target;
+    EXPECT_EQ(request.Header("Content-Type"), "application/json");
+    EXPECT_EQ(request.Header("X-PlenzarFile-Agent"),
+              "3.4.5.6|3.4.5.6|" + std::string(CWideToUtf8(GetAnonymousId().c_str())) +
+                  "|PlenzarStatisticsTest");
+    EXPECT_EQ(request.body, "{ \"data\": [{\"name\":\"gif\", \"count\": 2, \"value\": 30}, "
+                            "{\"name\":\"png\", \"count\": 1, \"value\": 5}]}");
+}
+
+TEST_F(StatisticsUploadTest, FailedUploadKeepsTheRecordsAndTheDayIsStoredBeforeTheRequest)
+{
+    StoreSettings(1, DayAWeekAgo());
+    server.SetDefaultReply(Reply(500, 1500));
+    CUsageStatistics store(kStoreName);
+    CUsageStatistics::Count("tif", 1);
+
+    ASSERT_TRUE(PumpUntilRequests(1));
+    EXPECT_EQ(StoredUploadDay(), TodayDayOfYear()) << "stored while the request is under way";
+    EXPECT_EQ(PendingCount(), 1) << "the worker, and no weekly timer beside it";
+    ASSERT_TRUE(PumpUntilNothingPending());
+    EXPECT_EQ(store.CopyRecords().at("tif").count, 1);
+}
+
+TEST_F(StatisticsUploadTest, NotDueOrEmptyRearmsTheWeeklyTimerOnlyWithProductImprovement)
+{
+    struct Case {
+        std::int32_t productImprovement;
+        std::int32_t lastUploadDay;
+        bool count;
+        int timersAfterwards;
+    };
+    for (const Case& c : {Case{1, TodayDayOfYear(), true, 1}, Case{0, TodayDayOfYear(), true, 0},
+                          Case{1, DayAWeekAgo(), false, 1}}) {
+        StoreSettings(c.productImprovement, c.lastUploadDay);
+        auto store = std::make_unique<CUsageStatistics>(kStoreName);
+        if (c.count) CUsageStatistics::Count("jpg", 1);
+        ASSERT_EQ(PendingCount(), 1);
+        // The first timer ends (pending goes to 0) unless a weekly one replaces it.
+        PumpMessagesUntil([] { return false; }, kFirstScheduleDelayMs + 1000);
+        EXPECT_EQ(PendingCount(), c.timersAfterwards) << c.productImprovement << " " << c.count;
+        EXPECT_EQ(StoredUploadDay(), c.lastUploadDay);
+        EXPECT_TRUE(server.Requests().empty());
+        store.reset();  // the teardown kills this thread's weekly timer
+        EXPECT_EQ(PendingCount(), 0);
+        DeleteFileW(DataFilePath().c_str());
+    }
+}
+
+TEST_F(StatisticsUploadTest, TimerOfAnotherThreadFindsNoStoreAfterTheTeardown)
+{
+    StoreSettings(1, DayAWeekAgo());
+    std::unique_ptr<CUsageStatistics> store;
+    std::thread host([&] {
+        store = std::make_unique<CUsageStatistics>(kStoreName);
+        CUsageStatistics::Count("jpg", 1);
+        PumpMessagesUntil([] { return false; }, 500);
+        // Torn down elsewhere while its timer is still pending here.
+        std::thread([&] { store.reset(); }).join();
+        EXPECT_EQ(PendingCount(), 1);
+        PumpMessagesUntil([] { return PendingCount() == 0; }, kFirstScheduleDelayMs + 3000);
+    });
+    host.join();
+    EXPECT_EQ(PendingCount(), 0);
+    EXPECT_TRUE(server.Requests().empty());
+    EXPECT_EQ(StoredUploadDay(), DayAWeekAgo());
+}
+
+TEST_F(StatisticsUploadTest, TeardownWaitsForTheWorkerAndKeepsWhatWasCountedMeanwhile)
+{
+    StoreSettings(1, DayAWeekAgo());
+    server.SetDefaultReply(Reply(200, 1500));
+    {
+        CUsageStatistics store(kStoreName);
+        CUsageStatistics::Count("jpg", 10);
+        ASSERT_TRUE(PumpUntilRequests(1));
+        CUsageStatistics::Count("jpg", 1);  // while the request is under way
+        CUsageStatistics::Count("bmp", 2);
+        EXPECT_EQ(PendingCount(), 1);
+    }  // the worker still waits for its reply here
+    EXPECT_EQ(PendingCount(), 0);
+    EXPECT_EQ(server.Requests().at(0).body,
+              "{ \"data\": [{\"name\":\"jpg\", \"count\": 1, \"value\": 10}]}");
+    EXPECT_EQ(ReadFileBytes(DataFilePath()), RecordBytes("bmp", 1, 2) + RecordBytes("jpg", 1, 1));
+}
+
+// Sums of count and value per name over the entries of JSON bodies.
+void AddBody(const std::string& body, std::map<std::string, std::pair<long long, long long>>& sums)
+{
+    static const std::regex entry("\\{\"name\":\"([^\"]*)\", \"count\": (-?\\d+), \"value\": (-?\\d+)\\}");
+    for (std::sregex_iterator it(body.begin(), body.end(), entry), end; it != end; ++it) {
+        sums[(*it)[1]].first += std::stoll((*it)[2]);
+        sums[(*it)[1]].second += std::stoll((*it)[3]);
+    }
+}
+
+TEST_F(StatisticsUploadTest, CountsOnSeveralThreadsDuringUploadsAreNeitherLostNorSentTwice)
+{
+    StoreSettings(1, TodayDayOfYear());
+    // Uploads alternate between success and failure: one reply queued ahead of each.
+    server.Queue(Reply(200));
+    CUsageStatistics store(kStoreName);
+    const char* names[] = {"jpg", "png", "gif", "profile_tiny"};
+    constexpr int kThreads = 4;
+    constexpr size_t kUploads = 8;
+    std::atomic<size_t> uploadsDone{0};
+    std::vector<std::map<std::string, std::pair<long long, long long>>> counted(kThreads);
+    std::vector<std::thread> counters;
+    for (int t = 0; t < kThreads; ++t) {
+        counters.emplace_back([&, t] {
+            for (int i = 0; uploadsDone < kUploads; ++i) {
+                const char* name = names[(t + i) % 4];
+                CUsageStatistics::Count(name, t + 1);
+                counted[t][name].first += 1;
+                counted[t][name].second += t + 1;
+                if (i % 64 == 0) Sleep(1);
+            }
+        });
+    }
+    std::vector<bool> outcomes;
+    while (outcomes.size() < kUploads) {
+        server.Queue(Reply(outcomes.size() % 2 ? 200 : 500));
+        outcomes.push_back(UploadStatistics(store));
+        ++uploadsDone;
+    }
+    for (std::thread& counter : counters) counter.join();
+    outcomes.push_back(UploadStatistics(store));
+
+    const auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), outcomes.size());
+    EXPECT_EQ(std::count(outcomes.begin(), outcomes.end(), true), 5);
+    std::map<std::string, std::pair<long long, long long>> sums;
+    for (size_t i = 0; i < outcomes.size(); ++i)
+        if (outcomes[i]) AddBody(requests[i].body, sums);
+    AddBody(store.ToJson(), sums);
+
+    std::map<std::string, std::pair<long long, long long>> expected;
+    for (const auto& perThread : counted)
+        for (const auto& entry : perThread) {
+            expected[entry.first].first += entry.second.first;
+            expected[entry.first].second += entry.second.second;
+        }
+    EXPECT_EQ(sums, expected);
+    EXPECT_GT(expected["jpg"].first, 1000);
+}
+
+TEST_F(StatisticsUploadTest, CountsRacingTheTeardownEachLandInTheSavedFileOrNowhere)
+{
+    StoreSettings(1, TodayDayOfYear());
+    auto store = std::make_unique<CUsageStatistics>(kStoreName);
+    std::atomic<long> taken{0};
+    std::atomic<bool> go{false};
+    std::vector<std::thread> counters;
+    for (int t = 0; t < 4; ++t) {
+        counters.emplace_back([&] {
+            while (!go) Sleep(0);
+            for (int i = 0; i < 20000; ++i)
+                if (CUsageStatistics::Count("race", 1)) ++taken;
+        });
+    }
+    go = true;
+    Sleep(20);
+    store.reset();
+    for (std::thread& counter : counters) counter.join();
+    ASSERT_GT(taken.load(), 0);
+    EXPECT_EQ(ReadFileBytes(DataFilePath()), RecordBytes("race", taken, taken));
+}
+
+}  // namespace

@@ -1,0 +1,98 @@
+#include "common/update_check.h"
+
+#include "common/http_client.h"
+#include "common/settings.h"
+#include "common/text_conversion.h"
+#include "common/vendor_urls.h"
+#include "common/version_info.h"
+#include "common/version_number.h"
+
+#include <shellapi.h>
+
+#include <ctime>
+
+std::wstring g_updateCheckExtraHeader;
+
+namespace {
+
+// Today's day of the month (1 to 31) in local time, or 0 when the clock cannot be read.
+int TodaysDayOfMonth()
+{
+    const __time64_t now = _time64(nullptr);
+    const tm* local = _localtime64(&now);
+    return local ? local->tm_mday : 0;
+}
+
+// Asks the endpoint; the reply body as text, or false when the request failed.
+bool RequestLatestVersion(std::string& reply)
+{
+    try {
+        CHttpClient client;
+        client.m_extraHeader = g_updateCheckExtraHeader;
+        if (!client.SendRequest(kUpdateEndpointUrl, nullptr, 0))
+            return false;
+        DWORD length = 0;
+        const BYTE* body = client.GetResponse(length);
+        reply.assign(body ? reinterpret_cast<const char*>(body) : "", body ? length : 0);
+        return true;
+    } catch (const CHttpClientInitError&) {
+        return false;
+    }
+}
+
+std::wstring FormatPrompt(const std::string& reply)
+{
+    const CUtf8ToWide replyText(reply.c_str());
+    const wchar_t* shown = replyText.c_str() ? replyText.c_str() : L"";
+    const std::wstring format = kUpdatePromptFormat;
+    const size_t slot = format.find(L"%s");
+    return format.substr(0, slot) + shown + format.substr(slot + 2);
+}
+
+void OfferDownload(const std::string& reply)
+{
+    const std::wstring prompt = FormatPrompt(reply);
+    if (MessageBoxW(nullptr, prompt.c_str(), kUpdatePromptCaption, MB_YESNO) == IDYES)
+        ShellExecuteW(nullptr, L"open", kDownloadPageUrl, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+} // namespace
+
+void StartUpdateTimer()
+{
+    SetTimer(nullptr, kUpdateTimerId, kUpdateFirstCheckDelayMs, UpdateTimerProc);
+}
+
+void CALLBACK UpdateTimerProc(HWND, UINT, UINT_PTR timerId, DWORD)
+{
+    KillTimer(nullptr, timerId);
+    CheckForUpdate();
+}
+
+void CheckForUpdate()
+{
+    CSettings settings;
+    const int today = TodaysDayOfMonth();
+    if (today == 0)
+        return;
+    if (settings.checkForUpdateLastDate == today) {
+        if (settings.checkForUpdate != 0)
+            SetTimer(nullptr, kUpdateTimerId, kUpdateRecheckDelayMs, UpdateTimerProc);
+        return;
+    }
+
+    std::string reply;
+    if (!RequestLatestVersion(reply))
+        return;
+    settings.checkForUpdateLastDate = today;
+    settings.Save(SETTING_CHECK_FOR_UPDATE_LAST_DATE);
+
+    VersionNumber latest;
+    VersionNumber own;
+    if (ReadVersionNumber(reply.c_str(), latest) < 4)
+        return;
+    if (ReadVersionNumber(GetModuleVersionString().c_str(), own) < 4)
+        return;
+    if (IsNewerVersion(latest, own))
+        OfferDownload(reply);
+}

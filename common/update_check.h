@@ -1,0 +1,32 @@
+#pragma once
+// The daily update check: asks the vendor's update endpoint for the latest version and,
+// when it is newer than the product version of the module holding this code, offers to
+// open the download page. It runs on the thread that starts its timer, from that
+// thread's message loop.
+#include <windows.h>
+
+#include <string>
+
+// Extra header line(s) of the update request; empty, so the request carries none.
+extern std::wstring g_updateCheckExtraHeader;
+
+constexpr UINT_PTR kUpdateTimerId = 1;
+constexpr UINT kUpdateFirstCheckDelayMs = 5000;
+constexpr UINT kUpdateRecheckDelayMs = 24 * 60 * 60 * 1000;
+
+// The prompt's caption and text (the reply as received goes in place of %s).
+constexpr wchar_t kUpdatePromptCaption[] = L"PlenzarFile";
+constexpr wchar_t kUpdatePromptFormat[] =
+    L"New version of PlenzarFile is available (%s). Do you want to download it now?";
+
+// A thread timer (no window) that calls UpdateTimerProc after 5000 ms.
+void StartUpdateTimer();
+
+// Thread-timer procedure: kills the timer that fired, then runs CheckForUpdate.
+void CALLBACK UpdateTimerProc(HWND window, UINT message, UINT_PTR timerId, DWORD time);
+
+// One check. At most one request a day (by the stored day of the month); on a day that
+// already had a successful check it only re-arms the timer for 24 hours when
+// checkForUpdate is set. A failed request changes nothing. Shows the prompt when the
+// reply is newer and opens the download page on Yes.
+void CheckForUpdate();
