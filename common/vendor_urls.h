@@ -7,3 +7,6 @@ constexpr wchar_t kUpdateEndpointUrl[] = L"http://update.plenzar.example/latest/
 constexpr wchar_t kDownloadPageUrl[] = L"http://www.plenzar.example/download/";
 // Takes the usage statistics as a JSON POST.
 constexpr wchar_t kStatisticsUrl[] = L"http://stats.plenzar.example/track/";
+// The vendor's home page, opened from the desktop program's version label (its
+// resources name the same site in the label's text).
+constexpr wchar_t kHomePageUrl[] = L"http://www.plenzar.example/";

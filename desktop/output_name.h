@@ -1,0 +1,28 @@
+#pragma once
+// Output names of the batch conversion. Buffer sizes in UTF-16 units, terminator included.
+#include <cstddef>
+
+constexpr size_t kDriveChars = 3;
+constexpr size_t kDirectoryChars = 256;
+constexpr size_t kBaseNameChars = 256;
+constexpr size_t kExtensionChars = 256;
+constexpr size_t kOutputPathChars = 260;
+
+struct SplitPath {
+    wchar_t drive[kDriveChars] = {};
+    wchar_t directory[kDirectoryChars] = {};
+    wchar_t baseName[kBaseNameChars] = {};
+    wchar_t extension[kExtensionChars] = {};  // with its leading dot
+};
+
+// Splits path; false when a part does not fit its buffer.
+bool SplitFilePath(const wchar_t* path, SplitPath& parts);
+
+// Puts the desktop folder's drive and directory into parts; false (parts unchanged)
+// when the desktop folder cannot be found or does not fit.
+bool MoveToDesktop(SplitPath& parts);
+
+// Writes into output the first name "base.ext", "base (1).ext", "base (2).ext", ...
+// in the parts' folder under which nothing exists yet. False when a candidate does not
+// fit its buffer, or none up to number 10000 is free.
+bool FindFreeOutputPath(const SplitPath& parts, wchar_t (&output)[kOutputPathChars]);

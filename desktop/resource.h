@@ -1,0 +1,19 @@
+#pragma once
+// Resource and control ids of PlenzarFile.exe.
+
+#define IDD_PLENZARFILE_DIALOG 102
+#define IDR_MAINFRAME 128
+#define IDS_VERSION_FORMAT 129
+
+#define IDC_RADIO_TINY 201
+#define IDC_RADIO_SMALL 202
+#define IDC_RADIO_MEDIUM 203
+#define IDC_RADIO_LARGE 204
+#define IDC_RADIO_FULL 205
+#define IDC_CHECK_FOR_UPDATE 206
+#define IDC_PRODUCT_IMPROVEMENT 207
+#define IDC_VERSION_LABEL 209
+#define IDC_RADIO_SAME_FOLDER 1000
+#define IDC_RADIO_DESKTOP 1001
+
+#define ID_HELP 0xE146
