@@ -7,6 +7,7 @@
 #include <atomic>
 #include <ctime>
 #include <mutex>
+#include <new>
 #include <vector>
 
 namespace {
@@ -75,9 +76,14 @@ bool StartStatisticsTimer(UINT elapseMs)
 {
     const UINT_PTR id = SetTimer(nullptr, 1, elapseMs, StatisticsTimerProc);
     if (!id) return false;
-    {
+    try {
         std::lock_guard<std::mutex> lock(g_timersLock);
         g_timers.push_back({id, GetCurrentThreadId()});
+    } catch (const std::bad_alloc&) {
+        // An untracked timer could outlive its store; a store without its first schedule
+        // only waits for the next process.
+        KillTimer(nullptr, id);
+        return false;
     }
     NotifyPending();
     return true;
