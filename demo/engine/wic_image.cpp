@@ -38,7 +38,7 @@ HRESULT WritePixels(IWICImagingFactory* factory, IWICBitmapFrameEncode* frame, c
     ComPtr<IWICBitmap> bitmap;
     HRESULT hr = factory->CreateBitmapFromMemory(
         picture.width, picture.height, GUID_WICPixelFormat32bppBGRA, picture.width * 4,
-        static_cast<UINT>(picture.pixels.size()), const_cast<BYTE*>(picture.pixels.data()), bitmap.Put());
+        static_cast<UINT>(picture.pixels.size()), const_cast<BYTE*>(picture.pixels.data()), bitmap.ReleaseAndGetAddressOf());
     if (FAILED(hr))
         return hr;
     if (IsEqualGUID(accepted, GUID_WICPixelFormat32bppBGRA))
@@ -50,13 +50,13 @@ HRESULT WritePixels(IWICImagingFactory* factory, IWICBitmapFrameEncode* frame, c
                          IsEqualGUID(accepted, GUID_WICPixelFormat2bppIndexed) ||
                          IsEqualGUID(accepted, GUID_WICPixelFormat1bppIndexed);
     if (indexed) {
-        if (FAILED(hr = factory->CreatePalette(palette.Put())) ||
+        if (FAILED(hr = factory->CreatePalette(palette.ReleaseAndGetAddressOf())) ||
             FAILED(hr = palette->InitializeFromBitmap(bitmap.Get(), 256, FALSE)) ||
             FAILED(hr = frame->SetPalette(palette.Get())))
             return hr;
     }
     ComPtr<IWICFormatConverter> converter;
-    if (FAILED(hr = factory->CreateFormatConverter(converter.Put())) ||
+    if (FAILED(hr = factory->CreateFormatConverter(converter.ReleaseAndGetAddressOf())) ||
         FAILED(hr = converter->Initialize(bitmap.Get(), accepted, WICBitmapDitherTypeNone, palette.Get(), 0.0,
                                           WICBitmapPaletteTypeCustom)))
         return hr;
@@ -71,11 +71,11 @@ HRESULT Encode(IWICImagingFactory* factory, const BgraPicture& picture, const GU
     ComPtr<IWICBitmapFrameEncode> frame;
     ComPtr<IPropertyBag2> options;
     HRESULT hr;
-    if (FAILED(hr = factory->CreateStream(stream.Put())) ||
+    if (FAILED(hr = factory->CreateStream(stream.ReleaseAndGetAddressOf())) ||
         FAILED(hr = stream->InitializeFromFilename(path, GENERIC_WRITE)) ||
-        FAILED(hr = factory->CreateEncoder(container, nullptr, encoder.Put())) ||
+        FAILED(hr = factory->CreateEncoder(container, nullptr, encoder.ReleaseAndGetAddressOf())) ||
         FAILED(hr = encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache)) ||
-        FAILED(hr = encoder->CreateNewFrame(frame.Put(), options.Put())))
+        FAILED(hr = encoder->CreateNewFrame(frame.ReleaseAndGetAddressOf(), options.ReleaseAndGetAddressOf())))
         return hr;
     if (IsEqualGUID(container, GUID_ContainerFormatJpeg) && options.Get())
         SetJpegQuality(options.Get());  // the encoder's default quality otherwise
@@ -116,7 +116,7 @@ bool ContainerForPath(const wchar_t* path, GUID& container)
 HRESULT CreateImagingFactory(ComPtr<IWICImagingFactory>& factory)
 {
     return ::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                              reinterpret_cast<void**>(factory.Put()));
+                              reinterpret_cast<void**>(factory.ReleaseAndGetAddressOf()));
 }
 
 HRESULT ReadPicture(IWICImagingFactory* factory, const wchar_t* path, BgraPicture& picture, GUID& container,
@@ -127,15 +127,15 @@ HRESULT ReadPicture(IWICImagingFactory* factory, const wchar_t* path, BgraPictur
     ComPtr<IWICFormatConverter> converter;
     HRESULT hr;
     if (FAILED(hr = factory->CreateDecoderFromFilename(path, nullptr, GENERIC_READ,
-                                                       WICDecodeMetadataCacheOnDemand, decoder.Put())) ||
+                                                       WICDecodeMetadataCacheOnDemand, decoder.ReleaseAndGetAddressOf())) ||
         FAILED(hr = decoder->GetContainerFormat(&container)) ||
-        FAILED(hr = decoder->GetFrame(0, frame.Put())) ||
+        FAILED(hr = decoder->GetFrame(0, frame.ReleaseAndGetAddressOf())) ||
         FAILED(hr = frame->GetPixelFormat(&sourceFormat)) ||
         FAILED(hr = frame->GetSize(&picture.width, &picture.height)))
         return hr;
     if (picture.width == 0 || picture.height == 0 || picture.width > 65535 || picture.height > 65535)
         return E_INVALIDARG;
-    if (FAILED(hr = factory->CreateFormatConverter(converter.Put())) ||
+    if (FAILED(hr = factory->CreateFormatConverter(converter.ReleaseAndGetAddressOf())) ||
         FAILED(hr = converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone,
                                           nullptr, 0.0, WICBitmapPaletteTypeCustom)))
         return hr;

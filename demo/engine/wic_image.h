@@ -2,10 +2,13 @@
 // Picture work through the Windows Imaging Component, shared by the demo engine and the
 // sample-picture tool.
 #include <windows.h>
+#include <wrl/client.h>
 #include <wincodec.h>
 
 #include <cstdint>
 #include <vector>
+
+using Microsoft::WRL::ComPtr;
 
 // COM for the calling thread for one scope; leaves it alone when the thread already
 // runs another apartment model.
@@ -22,33 +25,6 @@ public:
 
 private:
     bool m_initialized;
-};
-
-// Owns one COM interface pointer.
-template <class T>
-class ComPtr {
-public:
-    ComPtr() = default;
-    ~ComPtr() { Reset(); }
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-
-    T* operator->() const { return m_pointer; }
-    T* Get() const { return m_pointer; }
-    T** Put()
-    {
-        Reset();
-        return &m_pointer;
-    }
-    void Reset()
-    {
-        if (m_pointer)
-            m_pointer->Release();
-        m_pointer = nullptr;
-    }
-
-private:
-    T* m_pointer = nullptr;
 };
 
 // A picture in memory as 32-bit BGRA pixels, rows top-down without padding.

@@ -99,8 +99,8 @@ int Size(int count, wchar_t** paths)
         ComPtr<IWICBitmapFrameDecode> frame;
         UINT width = 0, height = 0;
         if (SUCCEEDED(factory->CreateDecoderFromFilename(paths[i], nullptr, GENERIC_READ,
-                                                         WICDecodeMetadataCacheOnDemand, decoder.Put())) &&
-            SUCCEEDED(decoder->GetFrame(0, frame.Put())) && SUCCEEDED(frame->GetSize(&width, &height)))
+                                                         WICDecodeMetadataCacheOnDemand, decoder.ReleaseAndGetAddressOf())) &&
+            SUCCEEDED(decoder->GetFrame(0, frame.ReleaseAndGetAddressOf())) && SUCCEEDED(frame->GetSize(&width, &height)))
             wprintf(L"%ux%u\n", width, height);
         else
             wprintf(L"-\n");

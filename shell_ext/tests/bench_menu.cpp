@@ -35,8 +35,8 @@ int wmain()
     ComPtr<IShellExtInit> init;
     ComPtr<IContextMenu> menu;
     ComPtr<IDataObject> data;
-    *data.Out() = CreateDropDataObject(paths);
-    if (FAILED(server.CreateHandler(init.Out())) || FAILED(init->QueryInterface(IID_IContextMenu, menu.OutVoid())))
+    *data.ReleaseAndGetAddressOf() = CreateDropDataObject(paths);
+    if (FAILED(server.CreateHandler(init.ReleaseAndGetAddressOf())) || FAILED(init->QueryInterface(IID_IContextMenu, reinterpret_cast<void**>(menu.ReleaseAndGetAddressOf()))))
         return 1;
 
     LARGE_INTEGER start;

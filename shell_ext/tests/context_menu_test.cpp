@@ -15,8 +15,8 @@ protected:
     void SetUp() override
     {
         ShellTest::SetUp();
-        ASSERT_EQ(S_OK, server.CreateHandler(init.Out()));
-        ASSERT_EQ(S_OK, init->QueryInterface(IID_IContextMenu, menu.OutVoid()));
+        ASSERT_EQ(S_OK, server.CreateHandler(init.ReleaseAndGetAddressOf()));
+        ASSERT_EQ(S_OK, init->QueryInterface(IID_IContextMenu, reinterpret_cast<void**>(menu.ReleaseAndGetAddressOf())));
     }
     void TearDown() override
     {
@@ -28,7 +28,7 @@ protected:
     HRESULT InitializeWith(const std::vector<std::wstring>& paths, bool offerDrop = true)
     {
         ComPtr<IDataObject> data;
-        *data.Out() = CreateDropDataObject(paths, offerDrop);
+        *data.ReleaseAndGetAddressOf() = CreateDropDataObject(paths, offerDrop);
         return init->Initialize(nullptr, data.Get(), nullptr);
     }
 
@@ -87,10 +87,10 @@ TEST_F(ContextMenuTest, InitializeWithTheShellsOwnDataObject)
     }
 
     ComPtr<IShellFolder> desktop, shellFolder;
-    ASSERT_EQ(S_OK, SHGetDesktopFolder(desktop.Out()));
+    ASSERT_EQ(S_OK, SHGetDesktopFolder(desktop.ReleaseAndGetAddressOf()));
     PIDLIST_ABSOLUTE folderId = nullptr;
     ASSERT_EQ(S_OK, SHParseDisplayName(folder.c_str(), nullptr, &folderId, 0, nullptr));
-    ASSERT_EQ(S_OK, desktop->BindToObject(folderId, nullptr, IID_IShellFolder, shellFolder.OutVoid()));
+    ASSERT_EQ(S_OK, desktop->BindToObject(folderId, nullptr, IID_IShellFolder, reinterpret_cast<void**>(shellFolder.ReleaseAndGetAddressOf())));
     std::vector<PITEMID_CHILD> items;
     for (const auto& name : names) {
         PIDLIST_RELATIVE item = nullptr;
@@ -101,7 +101,7 @@ TEST_F(ContextMenuTest, InitializeWithTheShellsOwnDataObject)
     ComPtr<IDataObject> data;
     ASSERT_EQ(S_OK, shellFolder->GetUIObjectOf(nullptr, static_cast<UINT>(items.size()),
                                                const_cast<PCUITEMID_CHILD_ARRAY>(items.data()), IID_IDataObject,
-                                               nullptr, data.OutVoid()));
+                                               nullptr, reinterpret_cast<void**>(data.ReleaseAndGetAddressOf())));
     EXPECT_EQ(S_OK, init->Initialize(folderId, data.Get(), nullptr));
 
     data.Reset();

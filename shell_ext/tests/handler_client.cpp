@@ -5,15 +5,15 @@
 HRESULT HandlerClient::Create(const ShellServer& server)
 {
     Release();
-    HRESULT hr = server.CreateHandler(m_init.Out());
-    if (SUCCEEDED(hr)) hr = m_init->QueryInterface(IID_IContextMenu, m_menu.OutVoid());
+    HRESULT hr = server.CreateHandler(m_init.ReleaseAndGetAddressOf());
+    if (SUCCEEDED(hr)) hr = m_init->QueryInterface(IID_IContextMenu, reinterpret_cast<void**>(m_menu.ReleaseAndGetAddressOf()));
     return hr;
 }
 
 HRESULT HandlerClient::Select(const std::vector<std::wstring>& paths)
 {
     ComPtr<IDataObject> data;
-    *data.Out() = CreateDropDataObject(paths);
+    *data.ReleaseAndGetAddressOf() = CreateDropDataObject(paths);
     return m_init->Initialize(nullptr, data.Get(), nullptr);
 }
 

@@ -12,8 +12,8 @@ using ServerTest = ShellTest;
 TEST_F(ServerTest, ClassFactoryIsCachedAndOffersOnlyTheHandlerClass)
 {
     ComPtr<IClassFactory> first, second;
-    ASSERT_EQ(S_OK, server.GetClassObject(kClsidShellExt, IID_IClassFactory, first.OutVoid()));
-    ASSERT_EQ(S_OK, server.GetClassObject(kClsidShellExt, IID_IUnknown, second.OutVoid()));
+    ASSERT_EQ(S_OK, server.GetClassObject(kClsidShellExt, IID_IClassFactory, reinterpret_cast<void**>(first.ReleaseAndGetAddressOf())));
+    ASSERT_EQ(S_OK, server.GetClassObject(kClsidShellExt, IID_IUnknown, reinterpret_cast<void**>(second.ReleaseAndGetAddressOf())));
     EXPECT_EQ(static_cast<IUnknown*>(first.Get()), static_cast<IUnknown*>(second.Get()));
 
     void* other = reinterpret_cast<void*>(1);
@@ -24,11 +24,11 @@ TEST_F(ServerTest, ClassFactoryIsCachedAndOffersOnlyTheHandlerClass)
 TEST_F(ServerTest, CreateInstanceRefusesAggregationAndMissingOutPointer)
 {
     ComPtr<IClassFactory> factory;
-    ASSERT_EQ(S_OK, server.GetClassObject(kClsidShellExt, IID_IClassFactory, factory.OutVoid()));
+    ASSERT_EQ(S_OK, server.GetClassObject(kClsidShellExt, IID_IClassFactory, reinterpret_cast<void**>(factory.ReleaseAndGetAddressOf())));
     EXPECT_EQ(E_POINTER, factory->CreateInstance(nullptr, IID_IShellExtInit, nullptr));
 
     ComPtr<IUnknown> outer;
-    ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IUnknown, outer.OutVoid()));
+    ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(outer.ReleaseAndGetAddressOf())));
     void* object = reinterpret_cast<void*>(1);
     EXPECT_EQ(CLASS_E_NOAGGREGATION, factory->CreateInstance(outer.Get(), IID_IUnknown, &object));
     EXPECT_EQ(nullptr, object);
@@ -37,12 +37,12 @@ TEST_F(ServerTest, CreateInstanceRefusesAggregationAndMissingOutPointer)
 TEST_F(ServerTest, HandlerAnswersItsTwoInterfacesButNotTheTypeLibraryOne)
 {
     ComPtr<IShellExtInit> init;
-    ASSERT_EQ(S_OK, server.CreateHandler(init.Out()));
+    ASSERT_EQ(S_OK, server.CreateHandler(init.ReleaseAndGetAddressOf()));
     ComPtr<IContextMenu> menu;
-    ASSERT_EQ(S_OK, init->QueryInterface(IID_IContextMenu, menu.OutVoid()));
+    ASSERT_EQ(S_OK, init->QueryInterface(IID_IContextMenu, reinterpret_cast<void**>(menu.ReleaseAndGetAddressOf())));
     ComPtr<IUnknown> fromInit, fromMenu;
-    ASSERT_EQ(S_OK, init->QueryInterface(IID_IUnknown, fromInit.OutVoid()));
-    ASSERT_EQ(S_OK, menu->QueryInterface(IID_IUnknown, fromMenu.OutVoid()));
+    ASSERT_EQ(S_OK, init->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(fromInit.ReleaseAndGetAddressOf())));
+    ASSERT_EQ(S_OK, menu->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(fromMenu.ReleaseAndGetAddressOf())));
     EXPECT_EQ(fromInit.Get(), fromMenu.Get());
 
     void* object = reinterpret_cast<void*>(1);
@@ -50,7 +50,7 @@ TEST_F(ServerTest, HandlerAnswersItsTwoInterfacesButNotTheTypeLibraryOne)
     EXPECT_EQ(nullptr, object);
 
     ComPtr<IClassFactory> factory;
-    ASSERT_EQ(S_OK, server.GetClassObject(kClsidShellExt, IID_IClassFactory, factory.OutVoid()));
+    ASSERT_EQ(S_OK, server.GetClassObject(kClsidShellExt, IID_IClassFactory, reinterpret_cast<void**>(factory.ReleaseAndGetAddressOf())));
     EXPECT_EQ(E_NOINTERFACE, factory->CreateInstance(nullptr, kIidPlenzarFileShellExt, &object));
     EXPECT_EQ(nullptr, object);
     factory.Reset();
@@ -65,21 +65,21 @@ TEST_F(ServerTest, CanUnloadNowOnlyWithoutObjectsLocksOrHeldFactory)
 {
     EXPECT_EQ(S_OK, server.CanUnloadNow());
     ComPtr<IClassFactory> factory;
-    ASSERT_EQ(S_OK, server.GetClassObject(kClsidShellExt, IID_IClassFactory, factory.OutVoid()));
+    ASSERT_EQ(S_OK, server.GetClassObject(kClsidShellExt, IID_IClassFactory, reinterpret_cast<void**>(factory.ReleaseAndGetAddressOf())));
     EXPECT_EQ(S_FALSE, server.CanUnloadNow());
 
     ComPtr<IShellExtInit> handler;
-    ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IShellExtInit, handler.OutVoid()));
+    ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IShellExtInit, reinterpret_cast<void**>(handler.ReleaseAndGetAddressOf())));
     factory.Reset();
     EXPECT_EQ(S_FALSE, server.CanUnloadNow()) << "a live handler holds the module";
     handler.Reset();
     EXPECT_EQ(S_OK, server.CanUnloadNow());
 
-    ASSERT_EQ(S_OK, server.GetClassObject(kClsidShellExt, IID_IClassFactory, factory.OutVoid()));
+    ASSERT_EQ(S_OK, server.GetClassObject(kClsidShellExt, IID_IClassFactory, reinterpret_cast<void**>(factory.ReleaseAndGetAddressOf())));
     EXPECT_EQ(S_OK, factory->LockServer(TRUE));
     factory.Reset();
     EXPECT_EQ(S_FALSE, server.CanUnloadNow()) << "a server lock holds the module";
-    ASSERT_EQ(S_OK, server.GetClassObject(kClsidShellExt, IID_IClassFactory, factory.OutVoid()));
+    ASSERT_EQ(S_OK, server.GetClassObject(kClsidShellExt, IID_IClassFactory, reinterpret_cast<void**>(factory.ReleaseAndGetAddressOf())));
     EXPECT_EQ(S_OK, factory->LockServer(FALSE));
     factory.Reset();
     EXPECT_EQ(S_OK, server.CanUnloadNow());
@@ -95,10 +95,10 @@ TEST_F(ServerTest, HandlersOnTwoThreadsLiveAtOnce)
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         {
             ComPtr<IShellExtInit> handler;
-            results[index] = server.CreateHandler(handler.Out());
+            results[index] = server.CreateHandler(handler.ReleaseAndGetAddressOf());
             ComPtr<IContextMenu> menu;
             if (SUCCEEDED(results[index]))
-                results[index] = handler->QueryInterface(IID_IContextMenu, menu.OutVoid());
+                results[index] = handler->QueryInterface(IID_IContextMenu, reinterpret_cast<void**>(menu.ReleaseAndGetAddressOf()));
             if (InterlockedIncrement(&created) == 2) SetEvent(bothCreated);
             WaitForSingleObject(release, 10000);
         }

@@ -49,7 +49,7 @@ ShellServer::~ShellServer()
 HRESULT ShellServer::CreateHandler(IShellExtInit** handler) const
 {
     ComPtr<IClassFactory> factory;
-    HRESULT hr = GetClassObject(kClsidShellExt, IID_IClassFactory, factory.OutVoid());
+    HRESULT hr = GetClassObject(kClsidShellExt, IID_IClassFactory, reinterpret_cast<void**>(factory.ReleaseAndGetAddressOf()));
     if (FAILED(hr)) return hr;
     return factory->CreateInstance(nullptr, IID_IShellExtInit, reinterpret_cast<void**>(handler));
 }

@@ -1,9 +1,12 @@
 #pragma once
 // Loads PlenzarFileShell.dll from the test folder, as a host does, and reaches its exports.
 #include <windows.h>
+#include <wrl/client.h>
 #include <shlobj.h>
 
 #include <string>
+
+using Microsoft::WRL::ComPtr;
 
 extern const CLSID kClsidShellExt;
 extern const GUID kLibIdShellExt;
@@ -39,28 +42,6 @@ private:
     HRESULT(WINAPI* m_registerServer)() = nullptr;
     HRESULT(WINAPI* m_unregisterServer)() = nullptr;
     HRESULT(WINAPI* m_install)(BOOL, LPCWSTR) = nullptr;
-};
-
-// A COM interface pointer released at scope end.
-template <class T>
-class ComPtr {
-public:
-    ComPtr() = default;
-    ~ComPtr() { Reset(); }
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    T** Out() { Reset(); return &m_ptr; }
-    void** OutVoid() { return reinterpret_cast<void**>(Out()); }
-    T* Get() const { return m_ptr; }
-    T* operator->() const { return m_ptr; }
-    void Reset()
-    {
-        if (m_ptr) m_ptr->Release();
-        m_ptr = nullptr;
-    }
-
-private:
-    T* m_ptr = nullptr;
 };
 
 // Registry helpers for checking what registration wrote.
