@@ -1,27 +1,12 @@
 #include "desktop/process_files.h"
 
-#include "desktop/output_name.h"
+#include "common/output_name.h"
+#include "common/source_file.h"
+#include "desktop/desktop_folder.h"
 #include "desktop/shared.h"
 
 #include <cstdint>
 #include <cstdio>
-
-namespace {
-
-// The source's size in bytes as a 32-bit count; 0 when it cannot be opened.
-int32_t SourceSize(const wchar_t* path)
-{
-    FILE* file = _wfopen(path, L"rb");
-    if (!file)
-        return 0;
-    int64_t size = 0;
-    if (_fseeki64(file, 0, SEEK_END) == 0)
-        size = _ftelli64(file);
-    fclose(file);
-    return size > 0 ? static_cast<int32_t>(size) : 0;
-}
-
-}  // namespace
 
 bool ProcessFiles(std::vector<std::wstring>& files)
 {
@@ -43,7 +28,7 @@ bool ProcessFiles(std::vector<std::wstring>& files)
             continue;
 
         const CWideToUtf8 eventName(parts.extension);
-        CUsageStatistics::Count(eventName.c_str() ? eventName.c_str() : "", SourceSize(path));
+        CUsageStatistics::Count(eventName.c_str() ? eventName.c_str() : "", QueryFileLength(source));
         g_engineFunctions.Optimize(path, output, static_cast<int>(kOutputPathChars), profile);
     }
     return true;

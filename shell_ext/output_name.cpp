@@ -1,48 +1,13 @@
 #include "shell_ext/output_name.h"
 
-#include "shell_ext/source_file.h"
-
-#include <climits>
-
-namespace {
-
-struct SplitPath {
-    std::wstring folder;  // drive and folder, with the final backslash
-    std::wstring name;
-    std::wstring extension;  // with its leading dot, or empty
-};
-
-SplitPath Split(const std::wstring& path)
+bool ProposeOutputPath(const std::wstring& source, wchar_t (&proposal)[kOutputPathChars])
 {
     SplitPath parts;
-    const size_t slash = path.find_last_of(L"\\/");
-    const size_t nameStart = slash == std::wstring::npos ? (path.size() >= 2 && path[1] == L':' ? 2 : 0) : slash + 1;
-    parts.folder = path.substr(0, nameStart);
-    const std::wstring file = path.substr(nameStart);
-    const size_t dot = file.find_last_of(L'.');
-    parts.name = dot == std::wstring::npos ? file : file.substr(0, dot);
-    parts.extension = dot == std::wstring::npos ? std::wstring() : file.substr(dot);
-    return parts;
+    return SplitFilePath(source.c_str(), parts) && FindFreeOutputPath(parts, proposal);
 }
 
-}  // namespace
-
-std::wstring SourceExtension(const std::wstring& source) { return Split(source).extension; }
-
-bool ProposeOutputPath(const std::wstring& source, std::wstring& proposal)
+std::wstring SourceExtension(const std::wstring& source)
 {
-    const SplitPath parts = Split(source);
-    if (parts.folder.size() > kMaxPathPartLength || parts.name.size() > kMaxPathPartLength ||
-        parts.extension.size() > kMaxPathPartLength)
-        return false;
-    std::wstring candidate = source;
-    for (int counter = 1; FileExists(candidate); ++counter) {
-        if (counter == INT_MAX) return false;
-        const std::wstring numbered = parts.name + L" (" + std::to_wstring(counter) + L")";
-        if (numbered.size() > kMaxPathPartLength) return false;
-        candidate = parts.folder + numbered + parts.extension;
-        if (candidate.size() > kMaxOutputPathLength) return false;
-    }
-    proposal = candidate;
-    return true;
+    SplitPath parts;
+    return SplitFilePath(source.c_str(), parts) ? parts.extension : L"";
 }

@@ -4,7 +4,7 @@
 #include "shell_ext/drop_selection.h"
 #include "shell_ext/output_name.h"
 #include "shell_ext/resource.h"
-#include "shell_ext/source_file.h"
+#include "common/source_file.h"
 #include "shell_ext/usage_store.h"
 
 #include <new>
@@ -82,13 +82,11 @@ STDMETHODIMP CPlenzarFileShellExt::InvokeCommand(CMINVOKECOMMANDINFO* info)
     const auto profile = static_cast<PlenzarProfile>(offset);  // PROFILE_TINY ... PROFILE_FULL
     for (const auto& source : m_keptPaths) {
         try {
-            std::wstring proposal;
-            if (!ProposeOutputPath(source, proposal)) continue;
+            wchar_t output[kOutputPathChars] = {};
+            if (!ProposeOutputPath(source, output)) continue;
             // Counted before the conversion, whatever the engine then makes of it.
             CountConversion(SourceExtension(source), QueryFileLength(source), profile);
-            wchar_t output[kMaxOutputPathLength + 1] = {};
-            proposal.copy(output, kMaxOutputPathLength);
-            g_engineFunctions.Optimize(source.c_str(), output, kMaxOutputPathLength + 1, profile);
+            g_engineFunctions.Optimize(source.c_str(), output, static_cast<int>(kOutputPathChars), profile);
         } catch (const std::bad_alloc&) {
             return E_OUTOFMEMORY;
         }

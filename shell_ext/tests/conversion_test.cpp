@@ -1,7 +1,7 @@
 // InvokeCommand converts the kept files beside their sources, under free numbered names.
 #include "handler_client.h"
 #include "shell_ext/output_name.h"
-#include "shell_ext/source_file.h"
+#include "common/source_file.h"
 #include "shell_test.h"
 
 #include <gtest/gtest.h>
@@ -107,11 +107,11 @@ TEST(OutputName, NumbersBesideTheSourceAndNeverOverrunsTheLimits)
 {
     TestFolder folder;
     folder.Write(L"archive");
-    std::wstring proposal;
+    wchar_t proposal[kOutputPathChars];
     ASSERT_TRUE(ProposeOutputPath(folder / L"archive", proposal));
-    EXPECT_EQ(folder / L"archive (1)", proposal);
+    EXPECT_EQ(folder / L"archive (1)", std::wstring(proposal));
     ASSERT_TRUE(ProposeOutputPath(folder / L"missing.jpg", proposal));
-    EXPECT_EQ(folder / L"missing.jpg", proposal) << "a free name is proposed as it is";
+    EXPECT_EQ(folder / L"missing.jpg", std::wstring(proposal)) << "a free name is proposed as it is";
 
     // The numbered name would pass 259 units: the source is left alone.
     const std::wstring folderPath = folder / L"";

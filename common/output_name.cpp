@@ -1,7 +1,6 @@
-#include "desktop/output_name.h"
+#include "common/output_name.h"
 
 #include <windows.h>
-#include <shlobj.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -30,27 +29,6 @@ bool SplitFilePath(const wchar_t* path, SplitPath& parts)
 {
     return _wsplitpath_s(path, parts.drive, kDriveChars, parts.directory, kDirectoryChars,
                          parts.baseName, kBaseNameChars, parts.extension, kExtensionChars) == 0;
-}
-
-bool MoveToDesktop(SplitPath& parts)
-{
-    wchar_t desktop[MAX_PATH] = {};
-    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY | CSIDL_FLAG_CREATE, nullptr, 0,
-                                  desktop)))
-        return false;
-    const size_t length = wcslen(desktop);
-    if (length == 0 || desktop[length - 1] != L'\\') {
-        if (length + 1 >= MAX_PATH)
-            return false;
-        desktop[length] = L'\\';
-        desktop[length + 1] = L'\0';
-    }
-    SplitPath desktopParts;
-    if (!SplitFilePath(desktop, desktopParts))
-        return false;
-    wcscpy_s(parts.drive, desktopParts.drive);
-    wcscpy_s(parts.directory, desktopParts.directory);
-    return true;
 }
 
 bool FindFreeOutputPath(const SplitPath& parts, wchar_t (&output)[kOutputPathChars])

@@ -1,5 +1,6 @@
 #pragma once
-// Output names of the batch conversion. Buffer sizes in UTF-16 units, terminator included.
+// Output names of a conversion: the first free "name (n).ext" beside the source (or in
+// another folder). Buffer sizes in UTF-16 units, terminator included.
 #include <cstddef>
 
 constexpr size_t kDriveChars = 3;
@@ -17,10 +18,6 @@ struct SplitPath {
 
 // Splits path; false when a part does not fit its buffer.
 bool SplitFilePath(const wchar_t* path, SplitPath& parts);
-
-// Puts the desktop folder's drive and directory into parts; false (parts unchanged)
-// when the desktop folder cannot be found or does not fit.
-bool MoveToDesktop(SplitPath& parts);
 
 // Writes into output the first name "base.ext", "base (1).ext", "base (2).ext", ...
 // in the parts' folder under which nothing exists yet. False when a candidate does not

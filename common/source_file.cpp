@@ -1,11 +1,7 @@
-#include "shell_ext/source_file.h"
-
-#include <windows.h>
+#include "common/source_file.h"
 
 #include <cstdio>
 #include <limits>
-
-bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::int32_t QueryFileLength(const std::wstring& path)
 {
