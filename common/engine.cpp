@@ -1,6 +1,7 @@
 #include "common/engine.h"
 
 #include <cwchar>
+#include <mutex>
 
 HMODULE g_hEngineModule = nullptr;
 EngineFunctionTable g_engineFunctions = {nullptr, nullptr};
@@ -8,15 +9,7 @@ EngineFunctionTable g_engineFunctions = {nullptr, nullptr};
 namespace {
 
 // Hosts such as Explorer may ask for the engine on several threads at once.
-SRWLOCK g_engineLock = SRWLOCK_INIT;
-
-class EngineLockHolder {
-public:
-    EngineLockHolder() { AcquireSRWLockExclusive(&g_engineLock); }
-    ~EngineLockHolder() { ReleaseSRWLockExclusive(&g_engineLock); }
-    EngineLockHolder(const EngineLockHolder&) = delete;
-    EngineLockHolder& operator=(const EngineLockHolder&) = delete;
-};
+std::mutex g_engineLock;
 
 bool BothEntriesSet()
 {
@@ -55,7 +48,7 @@ bool BuildEnginePath(wchar_t (&path)[MAX_PATH])
 
 bool LoadEngine() noexcept
 {
-    EngineLockHolder lock;
+    const std::lock_guard<std::mutex> lock(g_engineLock);
     if (g_hEngineModule)
         return BothEntriesSet();
 
@@ -82,7 +75,7 @@ bool LoadEngine() noexcept
 
 void UnloadEngine() noexcept
 {
-    EngineLockHolder lock;
+    const std::lock_guard<std::mutex> lock(g_engineLock);
     HMODULE module = g_hEngineModule;
     // Cleared before the library goes, so no caller picks up an entry into freed code.
     g_hEngineModule = nullptr;
