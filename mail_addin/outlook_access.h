@@ -1,0 +1,82 @@
+#pragma once
+// Late-bound access to Outlook's object model: the DISPID of every member the add-in
+// calls, and the item and attachment operations built on them. Objects are passed in
+// borrowed; an object returned carries a reference for the caller. Every Outlook call
+// may throw COleDispatchException or COleException unless its operation says otherwise.
+#include <windows.h>
+
+#include <string>
+
+#include "classlib/dispatch_driver.h"
+#include "classlib/variant.h"
+#include "common/plenzar_profile.h"
+
+namespace outlook {
+// Application
+constexpr DISPID kActiveInspector = 0x112;     // method, object or Nothing
+constexpr DISPID kVersion = 0x116;             // get, text
+// Inspector
+constexpr DISPID kCurrentItem = 0x2102;        // get, object
+// MailItem
+constexpr DISPID kAttachments = 0xF815;        // get, object
+constexpr DISPID kBody = 0x9100;               // get and put, text
+constexpr DISPID kItemProperties = 0xFA09;     // get, object
+// Attachments and ItemProperties
+constexpr DISPID kCount = 0x50;                // get, 32-bit integer
+constexpr DISPID kAttachmentsItem = 0x51;      // method (VT_INT index 1..Count), object
+constexpr DISPID kAttachmentsAdd = 0x65;       // method (Source, Type, Position, DisplayName)
+constexpr DISPID kItemPropertiesItem = 0;      // method (VT_I4 index Count-1..0), object
+constexpr DISPID kItemPropertiesAdd = 0x66;    // method (name, type, empty, empty), object
+// Attachment
+constexpr DISPID kSaveAsFile = 0x68;           // method (path)
+constexpr DISPID kDelete = 0x69;               // method
+constexpr DISPID kParent = 0x71;               // get, object
+constexpr DISPID kDisplayName = 0x3001;        // get, text
+constexpr DISPID kSize = 0xFBE9;               // get, 32-bit integer
+constexpr DISPID kPropertyAccessor = 0xFAFD;   // get, object
+// PropertyAccessor
+constexpr DISPID kGetProperty = 0xFAFB;        // method (schema name), variant
+constexpr DISPID kSetProperty = 0xFAFC;        // method (schema name, variant)
+// ItemProperty
+constexpr DISPID kPropertyName = 0x70;         // get, text
+constexpr DISPID kPropertyType = 0x6D;         // get, 32-bit integer
+constexpr DISPID kPropertyValue = 0;           // get and put, variant
+constexpr DISPID kPropertyPrepare = 0x6C;      // method, no arguments, called before a Value put
+// IRibbonControl
+constexpr DISPID kRibbonControlId = 1;         // get, text
+constexpr DISPID kRibbonControlTag = 3;        // get, text
+}  // namespace outlook
+
+// The item profile lives in the user property "PlenzarType" of type olInteger.
+constexpr wchar_t PLENZAR_TYPE_PROPERTY_NAME[] = L"PlenzarType";
+constexpr int PLENZAR_TYPE_PROPERTY_TYPE = 20;
+// The attachment's kept first version: a string-named MAPI property in PS_PUBLIC_STRINGS.
+extern const wchar_t PLENZAR_ORIG_SCHEMA_NAME[];
+constexpr int RANDOM_NAME_LENGTH = 10;
+
+void SaveAttachmentAsFile(IDispatch* attachment, const std::wstring& path);
+LPDISPATCH GetPropertyAccessor(IDispatch* attachment);
+std::wstring GetItemBody(IDispatch* item);
+std::wstring GetPropertyName(IDispatch* itemProperty);
+std::wstring GetApplicationVersion(IDispatch* application);
+// VT_EMPTY when the item has no property of that name, or the last one of that name is
+// of another type.
+CComVariant GetItemPropertyValue(IDispatch* item, const wchar_t* name, int type);
+void SetItemPropertyValue(IDispatch* item, const wchar_t* name, int type, const VARIANT& value);
+// -1..4; the settings' default when the item has none; -1 when Outlook fails. Never throws.
+PlenzarProfile GetItemProfile(IDispatch* item) noexcept;
+void SetItemProfile(IDispatch* item, int profile);
+// Empty when the attachment has no such property or Outlook fails; throws only for
+// out-of-memory.
+std::wstring GetAttachmentStringProperty(IDispatch* attachment, const wchar_t* schemaName);
+// Ten characters from the add-in's alphabet, drawn with generator (0..32767).
+std::wstring MakeRandomName(int (*generator)() = nullptr);
+// Appends the footer line to the plain-text body; always true.
+bool AppendOptimizedFooter(IDispatch* item);
+
+// Set by the pipeline while its own Attachments.Add / Delete run, so that the events
+// those raise are not taken for the user's.
+extern bool g_addingAttachment;
+extern bool g_replacingAttachment;
+void ClearAddingAttachmentFlag();
+void ClearReplacingAttachmentFlag();
