@@ -1,6 +1,7 @@
 #pragma once
 // Sinks for Outlook's application and item events, and the list that owns them.
 #include <windows.h>
+#include <ocidl.h>
 
 #include <vector>
 
