@@ -105,12 +105,7 @@ void CPreferencesDlg::OnStnClickedVersion()
 
 BOOL CPreferencesDlg::OnSetCursor(CWnd* window, UINT hitTest, UINT message)
 {
-    POINT cursor;
-    RECT label;
-    GetDlgItem(IDC_VERSION_LABEL).GetWindowRect(&label);
-    if (::GetCursorPos(&cursor) && ::PtInRect(&label, cursor)) {
-        ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
+    if (SetHandCursorOverChild(*this, IDC_VERSION_LABEL))
         return TRUE;
-    }
     return CDialog::OnSetCursor(window, hitTest, message);
 }

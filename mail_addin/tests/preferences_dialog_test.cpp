@@ -75,23 +75,7 @@ INT_PTR ShowDialog()
 
 class PreferencesDialog : public RibbonTest {
 protected:
-    static std::optional<DWORD> Stored(const wchar_t* name)
-    {
-        DWORD value = 0;
-        DWORD size = sizeof(value);
-        if (RegGetValueW(HKEY_CURRENT_USER, kSettingsKeyPath, name, RRF_RT_REG_DWORD, nullptr, &value, &size) !=
-            ERROR_SUCCESS)
-            return std::nullopt;
-        return value;
-    }
-    static bool KeyExists()
-    {
-        HKEY key = nullptr;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
-            return false;
-        RegCloseKey(key);
-        return true;
-    }
+    static std::optional<DWORD> Stored(const wchar_t* name) { return CMailTestSettings::GetDword(name); }
 };
 
 TEST_F(PreferencesDialog, ShowsTheStoredProfile)
@@ -181,7 +165,7 @@ TEST_F(PreferencesDialog, CancelAndCloseStoreNothing)
         else
             ClickButton(dialog, IDCANCEL);
         EXPECT_EQ(run.Join(), IDCANCEL);
-        EXPECT_FALSE(KeyExists());
+        EXPECT_FALSE(CMailTestSettings::KeyExists());
     }
 }
 
