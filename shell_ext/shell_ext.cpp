@@ -58,9 +58,11 @@ STDMETHODIMP CPlenzarFileShellExt::Initialize(PCIDLIST_ABSOLUTE, IDataObject* da
     }
 }
 
-STDMETHODIMP CPlenzarFileShellExt::QueryContextMenu(HMENU menu, UINT position, UINT firstId, UINT, UINT flags)
+STDMETHODIMP CPlenzarFileShellExt::QueryContextMenu(HMENU menu, UINT position, UINT firstId, UINT lastId, UINT flags)
 {
     if (flags & CMF_DEFAULTONLY) return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
+    // Ids beyond the host's range would be another handler's: a click would run its command.
+    if (lastId < firstId || lastId - firstId < kCommandCount - 1) return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
     HMENU submenu = CreateMenu();
     if (!submenu) return HRESULT_FROM_WIN32(GetLastError());
     for (UINT offset = 0; offset < kCommandCount; ++offset)
