@@ -55,7 +55,7 @@ public:
 
     // Appends each name that fits kMaxSelectedPathLength, in order, and counts every name.
     // False when the list does not end inside the block.
-    bool ReadAll(std::vector<std::wstring>& paths, size_t& names)
+    bool ReadAll(CSelectedPaths& paths, size_t& names)
     {
         for (;;) {
             const BYTE* terminator = FindTerminator();
@@ -83,20 +83,20 @@ private:
         }
     }
 
-    static void AppendIfFits(const BYTE* name, size_t length, std::vector<std::wstring>& paths)
+    static void AppendIfFits(const BYTE* name, size_t length, CSelectedPaths& paths)
     {
+        wchar_t path[kMaxSelectedPathLength];
         if constexpr (sizeof(Unit) == 1) {
             // Converted as the shell converts an ANSI list; a name that does not fit the
             // buffer once converted is too long.
-            wchar_t wide[kMaxSelectedPathLength];
             if (length > INT_MAX) return;
             const int units = MultiByteToWideChar(CP_ACP, 0, reinterpret_cast<const char*>(name),
-                                                  static_cast<int>(length), wide, kMaxSelectedPathLength);
-            if (units > 0) paths.emplace_back(wide, units);
+                                                  static_cast<int>(length), path, kMaxSelectedPathLength);
+            if (units > 0) paths.Append(path, units);
         } else {
             if (length > kMaxSelectedPathLength) return;
-            std::wstring& path = paths.emplace_back(length, L'\0');
-            std::memcpy(path.data(), name, length * sizeof(Unit));
+            std::memcpy(path, name, length * sizeof(Unit));
+            paths.Append(path, length);
         }
     }
 
@@ -106,7 +106,7 @@ private:
 
 }  // namespace
 
-HRESULT ReadDropSelection(IDataObject* dataObject, std::vector<std::wstring>& paths)
+HRESULT ReadDropSelection(IDataObject* dataObject, CSelectedPaths& paths)
 {
     if (!dataObject) return E_INVALIDARG;
     FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
@@ -123,11 +123,12 @@ HRESULT ReadDropSelection(IDataObject* dataObject, std::vector<std::wstring>& pa
 
     const BYTE* list = block + header.pFiles;
     const size_t listBytes = blockSize - header.pFiles;
-    std::vector<std::wstring> selection;
+    CSelectedPaths selection;
+    selection.ReserveUnits(listBytes / (header.fWide ? sizeof(wchar_t) : 1));  // the most the list can hold
     size_t names = 0;
     const bool complete = header.fWide ? DropListReader<wchar_t>(list, listBytes).ReadAll(selection, names)
                                        : DropListReader<char>(list, listBytes).ReadAll(selection, names);
     if (!complete || names == 0) return E_INVALIDARG;
-    paths.swap(selection);
+    paths = std::move(selection);
     return S_OK;
 }

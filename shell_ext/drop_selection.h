@@ -1,9 +1,8 @@
 #pragma once
 // Reads the paths of a CF_HDROP selection from a data object.
-#include <windows.h>
+#include "shell_ext/selected_paths.h"
 
-#include <string>
-#include <vector>
+#include <windows.h>
 
 // Longest path kept, in UTF-16 units without the terminator.
 constexpr UINT kMaxSelectedPathLength = MAX_PATH - 1;
@@ -15,4 +14,4 @@ constexpr UINT kMaxSelectedPathLength = MAX_PATH - 1;
 // E_INVALIDARG when there is no data object, no drop list, the memory can't be locked, the
 // block is too short for its header, its list starts outside it or does not end inside it
 // (nothing is read past the block), or the list holds no name; paths is then unchanged.
-HRESULT ReadDropSelection(IDataObject* dataObject, std::vector<std::wstring>& paths);
+HRESULT ReadDropSelection(IDataObject* dataObject, CSelectedPaths& paths);

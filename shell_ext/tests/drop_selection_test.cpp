@@ -12,12 +12,19 @@
 
 namespace {
 
-HRESULT Read(std::vector<BYTE> block, std::vector<std::wstring>& paths)
+HRESULT Read(std::vector<BYTE> block, CSelectedPaths& paths)
 {
     IDataObject* data = CreateRawDropDataObject(std::move(block));
     const HRESULT hr = ReadDropSelection(data, paths);
     data->Release();
     return hr;
+}
+
+std::vector<std::wstring> Listed(const CSelectedPaths& paths)
+{
+    std::vector<std::wstring> listed;
+    for (size_t index = 0; index < paths.Count(); ++index) listed.push_back(paths[index]);
+    return listed;
 }
 
 void SetListOffset(std::vector<BYTE>& block, DWORD offset)
@@ -28,12 +35,12 @@ void SetListOffset(std::vector<BYTE>& block, DWORD offset)
 TEST(DropSelectionTest, ReadsWideAndAnsiListsInOrder)
 {
     const std::vector<std::wstring> wide = {L"C:\\p\\b.jpg", L"C:\\p\\a.jpg", L"D:\\\u00e9t\u00e9.png"};
-    std::vector<std::wstring> paths;
+    CSelectedPaths paths;
     ASSERT_EQ(S_OK, Read(MakeDropBlock(wide), paths));
-    EXPECT_EQ(wide, paths);
+    EXPECT_EQ(wide, Listed(paths));
 
     ASSERT_EQ(S_OK, Read(MakeAnsiDropBlock({"C:\\p\\z.jpg", "C:\\p\\notes.txt"}), paths));
-    EXPECT_EQ((std::vector<std::wstring>{L"C:\\p\\z.jpg", L"C:\\p\\notes.txt"}), paths);
+    EXPECT_EQ((std::vector<std::wstring>{L"C:\\p\\z.jpg", L"C:\\p\\notes.txt"}), Listed(paths));
 }
 
 TEST(DropSelectionTest, ListAtAnOddOffsetIsReadWhole)
@@ -44,18 +51,18 @@ TEST(DropSelectionTest, ListAtAnOddOffsetIsReadWhole)
     block.push_back(0xCC);
     block.insert(block.end(), wellFormed.begin() + sizeof(DROPFILES), wellFormed.end());
     SetListOffset(block, sizeof(DROPFILES) + 1);
-    std::vector<std::wstring> paths;
+    CSelectedPaths paths;
     ASSERT_EQ(S_OK, Read(block, paths));
-    EXPECT_EQ((std::vector<std::wstring>{L"C:\\p\\photo.jpg", L"C:\\q.png"}), paths);
+    EXPECT_EQ((std::vector<std::wstring>{L"C:\\p\\photo.jpg", L"C:\\q.png"}), Listed(paths));
 }
 
 TEST(DropSelectionTest, OverlongAnsiNameIsSkippedNotCut)
 {
     const std::string fits = "C:\\" + std::string(252, 'a') + ".jpg";
     ASSERT_EQ(259u, fits.size());
-    std::vector<std::wstring> paths;
+    CSelectedPaths paths;
     ASSERT_EQ(S_OK, Read(MakeAnsiDropBlock({fits + "-original.txt", fits, "C:\\b.jpg"}), paths));
-    EXPECT_EQ((std::vector<std::wstring>{std::wstring(fits.begin(), fits.end()), L"C:\\b.jpg"}), paths);
+    EXPECT_EQ((std::vector<std::wstring>{std::wstring(fits.begin(), fits.end()), L"C:\\b.jpg"}), Listed(paths));
 }
 
 TEST(DropSelectionTest, BlocksThatDoNotHoldTheirListAreRefusedAndNothingIsTaken)
@@ -87,9 +94,10 @@ TEST(DropSelectionTest, BlocksThatDoNotHoldTheirListAreRefusedAndNothingIsTaken)
         {"empty list", MakeDropBlock({})},
     };
     for (const auto& refused : cases) {
-        std::vector<std::wstring> paths = {L"earlier"};
+        CSelectedPaths paths;
+        paths.Append(L"earlier", 7);
         EXPECT_EQ(E_INVALIDARG, Read(refused.block, paths)) << refused.what;
-        EXPECT_EQ(std::vector<std::wstring>{L"earlier"}, paths) << refused.what;
+        EXPECT_EQ(std::vector<std::wstring>{L"earlier"}, Listed(paths)) << refused.what;
     }
 }
 
@@ -98,9 +106,9 @@ TEST(DropSelectionTest, HundredThousandFilesAreReadWholeAndInOrder)
     std::vector<std::wstring> selection;
     for (int i = 0; i < 100000; ++i)
         selection.push_back(L"C:\\pictures\\" + std::to_wstring((i * 7919) % 100000) + L".jpg");
-    std::vector<std::wstring> paths;
+    CSelectedPaths paths;
     ASSERT_EQ(S_OK, Read(MakeDropBlock(selection), paths));
-    EXPECT_TRUE(selection == paths);
+    EXPECT_TRUE(selection == Listed(paths));
 }
 
 }  // namespace
