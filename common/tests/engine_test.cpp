@@ -17,8 +17,6 @@ namespace {
 
 using test_engine::Variant;
 
-static_assert(noexcept(LoadEngine()) && noexcept(UnloadEngine()) && noexcept(CEngine()));
-
 std::wstring ProgramFolder()
 {
     std::wstring engine = test_engine::BuiltEnginePath(Variant::Working);
