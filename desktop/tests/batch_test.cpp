@@ -1,6 +1,7 @@
 // PlenzarFile.exe with file arguments, run with the recording engine beside it.
 #include "desktop/tests/program_run.h"
 #include "tests/engine/test_engine.h"
+#include "tests/support/program_folder.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -47,7 +48,7 @@ protected:
         m_pictures = m_folder.Path() + L"\\pictures\\";
         CreateDirectoryW(m_program.c_str(), nullptr);
         CreateDirectoryW(m_pictures.c_str(), nullptr);
-        CopyFileW((BinFolder() + L"PlenzarFile.exe").c_str(), Exe().c_str(), FALSE);
+        CopyFileW(testsupport::BesideProgram(L"PlenzarFile.exe").c_str(), Exe().c_str(), FALSE);
         test_engine::PlaceEngine(test_engine::Variant::Working, EngineFolder());
         Accept({ L"*" });
     }
