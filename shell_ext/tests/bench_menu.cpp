@@ -1,6 +1,7 @@
 // Benchmark (not a test): Initialize and QueryContextMenu for a selection of 1,000 files,
 // against a bare loop of the same IsSupported calls into the same (bare) engine.
 //   wine build/i686/bin/shell_ext_bench.exe
+#include "common/engine.h"
 #include "drop_data_object.h"
 #include "shell_server.h"
 
@@ -51,15 +52,14 @@ int wmain()
 
     const std::wstring enginePath = server.Path().substr(0, server.Path().find_last_of(L'\\') + 1) + L"Plenzar.dll";
     HMODULE engine = LoadLibraryW(enginePath.c_str());
-    struct Table { void* optimize; int(__cdecl* isSupported)(LPCWSTR); };
-    using Handshake = const Table*(__cdecl*)();
-    const auto handshake = reinterpret_cast<Handshake>(reinterpret_cast<void*>(GetProcAddress(engine, "Handshake")));
+    const auto handshake = reinterpret_cast<EngineHandshakeFunction>(
+        reinterpret_cast<void*>(GetProcAddress(engine, kEngineHandshakeExport)));
     if (!handshake) return 1;
-    const Table* table = handshake();
+    const EngineFunctionTable* table = handshake();
     volatile int accepted = 0;
     QueryPerformanceCounter(&start);
     for (int round = 0; round < kRounds; ++round)
-        for (const auto& path : paths) accepted += table->isSupported(path.c_str());
+        for (const auto& path : paths) accepted += table->IsSupported(path.c_str());
     const double bare = Seconds(start) / kRounds;
 
     std::printf("Initialize + QueryContextMenu, %d files: %.3f ms; bare IsSupported loop: %.3f ms; ratio %.1f\n",
