@@ -193,17 +193,4 @@ TEST_F(Batch, SourceThatCannotBeOpenedIsNeverProposedAsItsOwnOutput)
     EXPECT_EQ(records.at(".jpg").value, 0);  // its size could not be read
 }
 
-TEST_F(Batch, NamesThatDoNotFitTheirBuffersArePassedOver)
-{
-    // The joined output would pass 259 characters; a folder part beyond 255.
-    const std::wstring longName = m_pictures + std::wstring(250, L'n') + L".jpg";
-    const std::wstring longFolder = L"C:\\" + std::wstring(256, L'f') + L"\\photo.jpg";
-    const std::wstring photo = Picture(L"photo.jpg");
-    Run({ longName, longFolder, photo });
-    EXPECT_THAT(Calls(), ElementsAre(Optimized(photo, m_pictures + L"photo (1).jpg")));
-    const auto records = m_dataFile.Records();
-    ASSERT_EQ(records.count(".jpg"), 1u);
-    EXPECT_EQ(records.at(".jpg").count, 1);
-}
-
 }  // namespace
