@@ -50,7 +50,7 @@ int wmain()
     }
     const double handler = Seconds(start) / kRounds;
 
-    const std::wstring enginePath = server.Path().substr(0, server.Path().find_last_of(L'\\') + 1) + L"Plenzar.dll";
+    const std::wstring enginePath = server.Folder() + L"\\Plenzar.dll";
     HMODULE engine = LoadLibraryW(enginePath.c_str());
     const auto handshake = reinterpret_cast<EngineHandshakeFunction>(
         reinterpret_cast<void*>(GetProcAddress(engine, kEngineHandshakeExport)));
