@@ -266,6 +266,31 @@ TEST_F(StatisticsUploadTest, AWorkerThatCannotStartLeavesNoHoldAndNoWaitingTeard
     }
 }
 
+std::atomic<CWinThread*> g_heldWorker{nullptr};
+CWinThread* StartHeld(AFX_THREADPROC procedure, LPVOID parameter, int priority, UINT stackSize, DWORD,
+                      LPSECURITY_ATTRIBUTES security)
+{
+    g_heldWorker = AfxBeginThread(procedure, parameter, priority, stackSize, CREATE_SUSPENDED, security);
+    return g_heldWorker;
+}
+
+TEST_F(StatisticsUploadTest, AnUploadTornDownBeforeItTookItsRecordsSendsNothing)
+{
+    StoreSettings(1, DayAWeekAgo());
+    SetStatisticsThreadStarter(StartHeld);
+    auto store = std::make_unique<CUsageStatistics>(kStoreName);
+    CUsageStatistics::Count("jpg", 10);
+    const bool started = PumpMessagesUntil([] { return g_heldWorker != nullptr; }, kFirstScheduleDelayMs + 3000);
+    SetStatisticsThreadStarter(nullptr);
+    ASSERT_TRUE(started);
+    store.reset();
+    EXPECT_EQ(ReadFileBytes(DataFilePath()), RecordBytes("jpg", 1, 10)) << "saved whole by the teardown";
+    g_heldWorker.exchange(nullptr)->ResumeThread();
+    ASSERT_TRUE(PumpUntilNothingPending());
+    EXPECT_TRUE(server.Requests().empty()) << "what the teardown saved is not sent as well";
+    EXPECT_EQ(ReadFileBytes(DataFilePath()), RecordBytes("jpg", 1, 10));
+}
+
 // Sums of count and value per name over the entries of JSON bodies.
 void AddBody(const std::string& body, std::map<std::string, std::pair<long long, long long>>& sums)
 {
@@ -348,4 +373,41 @@ TEST_F(StatisticsUploadTest, CountsRacingTheTeardownEachLandInTheSavedFileOrNowh
     EXPECT_EQ(ReadFileBytes(DataFilePath()), RecordBytes("race", taken, taken));
 }
 
+
+TEST_F(StatisticsUploadTest, TeardownsRacingUploadsNeitherLoseNorDoubleACount)
+{
+    StoreSettings(1, TodayDayOfYear());
+    std::atomic<bool> stop{false};
+    std::atomic<long long> taken{0};
+    std::vector<std::thread> counters;
+    for (const char* name : {"jpg", "png"}) {
+        counters.emplace_back([&, name] {
+            while (!stop) {
+                if (CUsageStatistics::Count(name, 1)) ++taken;
+                Sleep(0);
+            }
+        });
+    }
+    std::map<std::string, std::pair<long long, long long>> sums;
+    for (int round = 0; round < 30; ++round) {
+        const int status = round % 3 ? 200 : 500;
+        server.SetDefaultReply(Reply(status, round % 4 * 5));
+        const size_t requestsBefore = server.Requests().size();
+        auto store = std::make_unique<CUsageStatistics>(kStoreName);  // reads the last one's file
+        Sleep(round % 5);
+        ++PendingCount();  // the hold the scheduler would have taken
+        std::thread worker(UploadStatisticsThreadProc, new std::shared_ptr<CUsageUpload>(store->BeginUpload()));
+        Sleep(round % 7 * 3);
+        store.reset();  // before, during or after the request
+        worker.join();
+        const auto requests = server.Requests();
+        if (status == 200 && requests.size() > requestsBefore) AddBody(requests.back().body, sums);
+    }
+    stop = true;
+    for (std::thread& counter : counters) counter.join();
+    AddBody(CUsageStatistics(kStoreName).ToJson(), sums);
+    ASSERT_GT(taken.load(), 0);
+    EXPECT_EQ(sums["jpg"].first + sums["png"].first, taken.load());
+    EXPECT_EQ(sums["jpg"].second + sums["png"].second, taken.load());
+}
 }  // namespace
