@@ -121,8 +121,9 @@ public:
     bool IsEmpty() const;
     UsageRecords CopyRecords() const;
 
-    // Removes what an upload carried (sent, or saved apart), keeping counts made since. A
-    // -= of the carried count and value; an entry whose count did not change is erased.
+    // Removes what an upload carries (once sent, or when the teardown leaves it running),
+    // keeping counts made since. A -= of the carried count and value; an entry whose count
+    // did not change is erased.
     void RemoveSent(const UsageRecords& sent);
     // Adds records, count and value, as if counted again (an upload's put-back).
     void AddRecords(const UsageRecords& records);
