@@ -70,7 +70,10 @@ void OnQuit(CAppEventListener& listener, VARIANTARG*)
 // ItemLoad (Item): listen to the item, and let the ribbon ask for its state again.
 void OnItemLoad(CAppEventListener&, VARIANTARG* args)
 {
-    g_eventListeners.Attach(ObjectArgument(args[0]), IID_OutlookItemEvents);
+    IDispatch* item = ObjectArgument(args[0]);
+    if (!item)
+        return;
+    g_eventListeners.Attach(item, IID_OutlookItemEvents);
     if (g_ribbonUi)
         g_ribbonUi->Invalidate();
 }

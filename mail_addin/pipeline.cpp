@@ -6,6 +6,7 @@
 #include <string>
 
 #include "classlib/exceptions.h"
+#include "classlib/module_state.h"
 #include "classlib/wait_cursor.h"
 #include "common/text_conversion.h"
 #include "mail_addin/addin_globals.h"
@@ -65,10 +66,7 @@ bool MakeOutput(const AttachmentRun& run, CEngine& engine, const RunLogTexts& te
 void ReplaceAttachment(const AttachmentRun& run, const std::wstring& displayName, const wchar_t* output,
                        const RunLogTexts& texts, const std::string& outputExtension)
 {
-    LPDISPATCH attachmentsObject = GetItemAttachments(run.item);
-    if (!attachmentsObject)
-        AfxThrowOleException(E_POINTER);
-    COleDispatchDriver attachments(attachmentsObject);
+    COleDispatchDriver attachments(GetItemAttachments(run.item));
 
     CPipelineFlagGuard adding(g_addingAttachment, ClearAddingAttachmentFlag);
     LPDISPATCH added = nullptr;
@@ -167,6 +165,7 @@ void ReportRunError(const AttachmentRun& run, const CException& error)
 
 void ProcessAttachment(IDispatch* item, IDispatch* attachment, int mode)
 {
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     CWaitCursor waitCursor;
     AttachmentRun run{item, attachment, mode};
     try {

@@ -21,10 +21,7 @@ LONG GetAttachmentSize(IDispatch* attachment)
 
 void TagAttachment(IDispatch* attachment, const std::wstring& keptName)
 {
-    LPDISPATCH accessorObject = GetPropertyAccessor(attachment);
-    if (!accessorObject)
-        AfxThrowOleException(E_POINTER);
-    COleDispatchDriver accessor(accessorObject);
+    COleDispatchDriver accessor(GetPropertyAccessor(attachment));
     CComVariant value;
     V_VT(&value) = VT_BSTR;
     V_BSTR(&value) = SysAllocString(keptName.c_str());

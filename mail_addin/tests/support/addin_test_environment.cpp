@@ -13,14 +13,19 @@
 
 namespace addin_test {
 
+namespace {
+constexpr wchar_t kEngineFolderVariable[] = L"PLENZAR_TEST_ENGINE_DIR";
+}
+
 AddinTestEnvironment::AddinTestEnvironment(outlook_double::OutlookDouble& outlook, const std::wstring& version)
+    : m_tempFolder(m_temp.MakeSubFolder(L"temp") + L"\\"),
+      m_scratchFolder(m_temp.MakeSubFolder(L"sources") + L"\\"),
+      m_tempScope(m_tempFolder)
 {
-    m_tempFolder = m_temp.MakeSubFolder(L"temp") + L"\\";
-    m_scratchFolder = m_temp.MakeSubFolder(L"sources") + L"\\";
-    SetVariable(L"TMP", m_tempFolder);
-    SetVariable(L"TEMP", m_tempFolder);
-    SetVariable(L"PLENZAR_TEST_ENGINE_DIR", m_engineFolder.Path());
-    g_logFilePath.clear();  // the log follows this test's temporary folder
+    wchar_t saved[MAX_PATH + 1] = {};
+    m_hadEngineFolderVariable = GetEnvironmentVariableW(kEngineFolderVariable, saved, MAX_PATH + 1) != 0;
+    m_savedEngineFolderVariable = saved;
+    SetEnvironmentVariableW(kEngineFolderVariable, m_engineFolder.Path().c_str());
 
     outlook.App().SetVersion(version);
     InitializeAddIn(outlook.ApplicationDispatch());
@@ -31,17 +36,8 @@ AddinTestEnvironment::~AddinTestEnvironment()
     for (size_t i = 0; i < g_eventListeners.Count(); ++i)
         g_eventListeners.At(i)->Unadvise();
     ReleaseGlobalObjects();
-    g_logFilePath.clear();
-    for (auto it = m_savedVariables.rbegin(); it != m_savedVariables.rend(); ++it)
-        SetEnvironmentVariableW(it->name.c_str(), it->present ? it->value.c_str() : nullptr);
-}
-
-void AddinTestEnvironment::SetVariable(const wchar_t* name, const std::wstring& value)
-{
-    wchar_t old[32768] = {};
-    const DWORD length = GetEnvironmentVariableW(name, old, static_cast<DWORD>(std::size(old)));
-    m_savedVariables.push_back({name, length > 0, old});
-    SetEnvironmentVariableW(name, value.c_str());
+    SetEnvironmentVariableW(kEngineFolderVariable,
+                            m_hadEngineFolderVariable ? m_savedEngineFolderVariable.c_str() : nullptr);
 }
 
 std::vector<std::string> AddinTestEnvironment::LogLines() const

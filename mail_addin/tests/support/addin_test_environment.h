@@ -1,13 +1,15 @@
 #pragma once
-// What a test of the add-in's layers runs in: a temporary folder of its own (so the work
-// folder, the log and the statistics data file are the test's), the development engine
-// steered from a folder of its own, and the add-in's globals set up as OnConnection sets
-// them and put back afterwards.
+// What a test of the add-in's layers runs in: empty settings, a temporary folder of its
+// own (so the work folder, the log and the statistics data file are the test's), the
+// development engine steered from a folder of its own, and the add-in's globals set up as
+// OnConnection sets them and put back afterwards.
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
+#include "mail_addin/tests/support/mail_test_settings.h"
+#include "mail_addin/tests/support/temp_folder_scope.h"
 #include "tests/engine/test_engine.h"
 #include "tests/outlook_double/outlook_double.h"
 
@@ -41,18 +43,14 @@ public:
     std::wstring MakeSourceFile(const std::wstring& name, const std::vector<BYTE>& bytes) const;
 
 private:
-    void SetVariable(const wchar_t* name, const std::wstring& value);
-
+    CMailTestSettings m_settings;
     test_engine::ScopedTempFolder m_temp;
     test_engine::ScopedTempFolder m_engineFolder;
     std::wstring m_tempFolder;
     std::wstring m_scratchFolder;
-    struct SavedVariable {
-        std::wstring name;
-        bool present;
-        std::wstring value;
-    };
-    std::vector<SavedVariable> m_savedVariables;
+    CTempFolderScope m_tempScope;
+    bool m_hadEngineFolderVariable = false;
+    std::wstring m_savedEngineFolderVariable;
 };
 
 // Bytes that stand for a picture of the given size.
