@@ -4,11 +4,17 @@
 
 class CWaitCursor {
 public:
-    CWaitCursor() : m_previous(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
+    CWaitCursor() : m_previous(SetCursor(WaitCursor())) {}
     ~CWaitCursor() { SetCursor(m_previous); }
     CWaitCursor(const CWaitCursor&) = delete;
     CWaitCursor& operator=(const CWaitCursor&) = delete;
 
 private:
+    // A shared system cursor: loaded once, never destroyed.
+    static HCURSOR WaitCursor() {
+        static const HCURSOR cursor = LoadCursorW(nullptr, IDC_WAIT);
+        return cursor;
+    }
+
     HCURSOR m_previous;
 };
