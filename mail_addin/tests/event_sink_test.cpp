@@ -2,8 +2,10 @@
 // points, events raised synchronously with their arguments last first.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "common/usage_statistics.h"
 #include "mail_addin/addin_globals.h"
@@ -34,6 +36,40 @@ VARIANT IntArgument(LONG value)
     V_I4(&arg) = value;
     return arg;
 }
+
+// Collects what OutputDebugString writes while it lives: the text travels in the debug-print
+// exception, which a vectored handler sees before the system's own handling.
+class DebuggerOutput {
+public:
+    DebuggerOutput() : m_handler(AddVectoredExceptionHandler(1, &Handle)) { s_lines.clear(); }
+    ~DebuggerOutput() { RemoveVectoredExceptionHandler(m_handler); }
+    // Where the wide text is passed on in its narrow form too, each line comes once.
+    std::vector<std::string> Lines() const {
+        std::vector<std::string> lines = s_lines;
+        lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
+        return lines;
+    }
+
+private:
+    static LONG CALLBACK Handle(EXCEPTION_POINTERS* pointers) {
+        const EXCEPTION_RECORD* record = pointers->ExceptionRecord;
+        if (record->NumberParameters >= 2) {
+            const size_t length = static_cast<size_t>(record->ExceptionInformation[0]);
+            if (record->ExceptionCode == 0x4001000A) {  // the wide form
+                const auto* text = reinterpret_cast<const wchar_t*>(record->ExceptionInformation[1]);
+                s_lines.push_back(std::string(text, text + (length ? length - 1 : 0)));
+            } else if (record->ExceptionCode == DBG_PRINTEXCEPTION_C) {
+                const auto* text = reinterpret_cast<const char*>(record->ExceptionInformation[1]);
+                s_lines.push_back(std::string(text, length ? length - 1 : 0));
+            }
+        }
+        return EXCEPTION_CONTINUE_SEARCH;
+    }
+
+    PVOID m_handler;
+    static std::vector<std::string> s_lines;
+};
+std::vector<std::string> DebuggerOutput::s_lines;
 
 class EventSinkTest : public PipelineFixture {
 protected:
@@ -108,6 +144,20 @@ TEST_F(EventSinkTest, ItemLoadInvalidatesTheRibbon) {
     g_ribbonUi = nullptr;
     ribbon->Release();
     EXPECT_EQ(1, ribbon->InvalidateCount());
+}
+
+TEST_F(EventSinkTest, EveryEventWritesItsDebuggerLineFirst) {
+    std::vector<std::string> lines;
+    HRESULT refused = S_OK, ignored = E_FAIL;
+    {
+        DebuggerOutput output;  // test failures write there too: nothing is checked inside
+        refused = outlook_.App().FireEvent(dispid::ItemSend, {});
+        ignored = outlook_.App().FireEvent(0xF003, {});
+        lines = output.Lines();
+    }
+    EXPECT_EQ(E_INVALIDARG, refused);
+    EXPECT_EQ(S_OK, ignored);
+    EXPECT_EQ((std::vector<std::string>{"DISP_ID: f002\n", "DISP_ID: f003\n"}), lines);
 }
 
 TEST_F(EventSinkTest, WrongArgumentCountsAndOtherEventsDoNothing) {
