@@ -17,15 +17,8 @@
 namespace addin_test {
 namespace {
 
-using outlook_double::Attachment;
-using outlook_double::ComPtr;
-using outlook_double::Failure;
-using outlook_double::FailWhen;
-using outlook_double::MailItem;
 using outlook_double::RibbonUi;
-namespace dispid = outlook_double::dispid;
 
-const std::vector<BYTE> kPicture = PictureBytes(900);
 const std::wstring kFooterStart = L"Attachments optimized with PlenzarMail. ";
 
 VARIANT IntArgument(LONG value)

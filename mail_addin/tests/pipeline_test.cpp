@@ -18,16 +18,9 @@
 namespace addin_test {
 namespace {
 
-using outlook_double::Attachment;
-using outlook_double::ComPtr;
-using outlook_double::Failure;
-using outlook_double::FailWhen;
-using outlook_double::MailItem;
 using outlook_double::Variant;
-namespace dispid = outlook_double::dispid;
 using Lines = std::vector<std::string>;
 
-const std::vector<BYTE> kPicture = PictureBytes(900);
 
 std::string Utf8(const std::wstring& text)
 {

@@ -8,9 +8,6 @@
 
 namespace addin_test {
 
-using outlook_double::Attachment;
-using outlook_double::ComPtr;
-using outlook_double::MailItem;
 using outlook_double::Variant;
 
 void PipelineFixture::SetUp()

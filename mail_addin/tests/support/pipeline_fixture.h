@@ -12,6 +12,16 @@
 
 namespace addin_test {
 
+using outlook_double::Attachment;
+using outlook_double::ComPtr;
+using outlook_double::Failure;
+using outlook_double::FailWhen;
+using outlook_double::MailItem;
+namespace dispid = outlook_double::dispid;
+
+// A picture as the tests attach it: 900 bytes.
+inline const std::vector<BYTE> kPicture = PictureBytes(900);
+
 class PipelineFixture : public ::testing::Test {
 protected:
     void SetUp() override;
