@@ -85,24 +85,6 @@ protected:
     }
 };
 
-TEST_F(EventSinkTest, ListenerAnswersAsAnEventSink) {
-    CAppEventListener* listener = g_eventListeners.Attach(outlook_.ApplicationDispatch(), IID_OutlookApplicationEvents);
-    IUnknown* found = nullptr;
-    for (const IID& iid : {IID_IUnknown, IID_IDispatch, IID_OutlookApplicationEvents}) {
-        ASSERT_EQ(S_OK, listener->QueryInterface(iid, reinterpret_cast<void**>(&found)));
-        EXPECT_EQ(static_cast<IUnknown*>(listener), found);
-        listener->Release();
-    }
-    found = reinterpret_cast<IUnknown*>(1);
-    EXPECT_EQ(E_NOINTERFACE, listener->QueryInterface(IID_OutlookItemEvents, reinterpret_cast<void**>(&found)));
-    EXPECT_EQ(nullptr, found);
-    UINT count = 7;
-    EXPECT_EQ(S_OK, listener->GetTypeInfoCount(&count));
-    EXPECT_EQ(0u, count);
-    EXPECT_EQ(E_NOTIMPL, listener->GetTypeInfo(0, 0, nullptr));
-    EXPECT_EQ(E_NOTIMPL, listener->GetIDsOfNames(IID_NULL, nullptr, 0, 0, nullptr));
-}
-
 TEST_F(EventSinkTest, ItemLoadConnectsOneListenerPerItemAndClosedOnesAreTakenAgain) {
     const size_t before = g_eventListeners.Count();
     ComPtr<MailItem> first = outlook_.ComposeNewMail();
