@@ -2,10 +2,10 @@
 
 #include "classlib/thread.h"
 #include "common/http_client.h"
+#include "common/local_date.h"
 #include "common/settings.h"
 
 #include <atomic>
-#include <ctime>
 #include <mutex>
 #include <new>
 #include <vector>
@@ -46,14 +46,6 @@ bool ForgetTimer(UINT_PTR id)
         }
     }
     return false;
-}
-
-int TodayDayOfYear()
-{
-    const __time64_t now = _time64(nullptr);
-    tm local = {};
-    if (_localtime64_s(&local, &now) != 0) return 0;
-    return local.tm_yday;
 }
 
 }  // namespace
@@ -122,7 +114,7 @@ void ScheduleStatisticsUpload()
     bool rearm = false;
     WithCurrentUsageStatistics([&](CUsageStatistics* store) {
         if (!store) return;
-        const int today = TodayDayOfYear();
+        const int today = TodaysDayOfYear();
         CSettings settings;
         const bool due = !store->IsEmpty() &&
                          IsStatisticsUploadDue(static_cast<std::uint32_t>(today),

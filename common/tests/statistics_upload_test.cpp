@@ -32,7 +32,7 @@ TEST(StatisticsDueRule, AWeekAfterTheLastUploadDayAcrossTheYearsEnd)
     EXPECT_FALSE(IsStatisticsUploadDue(0, 364));  // one day
 }
 
-int DayAWeekAgo() { return (TodayDayOfYear() + 365 - 7) % 365; }
+int DayAWeekAgo() { return (TodaysDayOfYear() + 365 - 7) % 365; }
 
 CannedReply Reply(int status, DWORD delayMs = 0)
 {
@@ -83,7 +83,7 @@ TEST_F(StatisticsUploadTest, TimerStartsTheUploadAndSuccessEmptiesTheStore)
     ASSERT_TRUE(PumpUntilRequests(1));
     ASSERT_TRUE(PumpUntilNothingPending()) << "the worker did not end";
     EXPECT_TRUE(store.IsEmpty());
-    EXPECT_EQ(StoredUploadDay(), TodayDayOfYear());
+    EXPECT_EQ(StoredUploadDay(), TodaysDayOfYear());
 
     const RecordedRequest request = server.Requests().at(0);
     EXPECT_EQ(request.method, "POST");
@@ -106,7 +106,7 @@ TEST_F(StatisticsUploadTest, FailedUploadKeepsTheRecordsAndTheDayIsStoredBeforeT
     CUsageStatistics::Count("tif", 1);
 
     ASSERT_TRUE(PumpUntilRequests(1));
-    EXPECT_EQ(StoredUploadDay(), TodayDayOfYear()) << "stored while the request is under way";
+    EXPECT_EQ(StoredUploadDay(), TodaysDayOfYear()) << "stored while the request is under way";
     EXPECT_EQ(PendingCount(), 1) << "the worker, and no weekly timer beside it";
     ASSERT_TRUE(PumpUntilNothingPending());
     EXPECT_EQ(store.CopyRecords().at("tif").count, 1);
@@ -120,7 +120,7 @@ TEST_F(StatisticsUploadTest, NotDueOrEmptyRearmsTheWeeklyTimerOnlyWithProductImp
         bool count;
         int timersAfterwards;
     };
-    for (const Case& c : {Case{1, TodayDayOfYear(), true, 1}, Case{0, TodayDayOfYear(), true, 0},
+    for (const Case& c : {Case{1, TodaysDayOfYear(), true, 1}, Case{0, TodaysDayOfYear(), true, 0},
                           Case{1, DayAWeekAgo(), false, 1}}) {
         StoreSettings(c.productImprovement, c.lastUploadDay);
         auto store = std::make_unique<CUsageStatistics>(kStoreName);
@@ -186,7 +186,7 @@ void AddBody(const std::string& body, std::map<std::string, std::pair<long long,
 
 TEST_F(StatisticsUploadTest, CountsOnSeveralThreadsDuringUploadsAreNeitherLostNorSentTwice)
 {
-    StoreSettings(1, TodayDayOfYear());
+    StoreSettings(1, TodaysDayOfYear());
     // Uploads alternate between success and failure: one reply queued ahead of each.
     server.Queue(Reply(200));
     CUsageStatistics store(kStoreName);
@@ -236,7 +236,7 @@ TEST_F(StatisticsUploadTest, CountsOnSeveralThreadsDuringUploadsAreNeitherLostNo
 
 TEST_F(StatisticsUploadTest, CountsRacingTheTeardownEachLandInTheSavedFileOrNowhere)
 {
-    StoreSettings(1, TodayDayOfYear());
+    StoreSettings(1, TodaysDayOfYear());
     auto store = std::make_unique<CUsageStatistics>(kStoreName);
     std::atomic<long> taken{0};
     std::atomic<bool> go{false};

@@ -2,6 +2,7 @@
 #include "desktop/tests/program_run.h"
 #include "tests/engine/test_engine.h"
 #include "tests/support/http_test_server.h"
+#include "tests/support/program_folder.h"
 #include "tests/support/url_recorder_scope.h"
 #include "tests/support/wininet_proxy.h"
 
@@ -45,7 +46,7 @@ protected:
     SettingsDialog()
     {
         m_exe = m_folder.Path() + L"\\PlenzarFile.exe";
-        CopyFileW((BinFolder() + L"PlenzarFile.exe").c_str(), m_exe.c_str(), FALSE);
+        CopyFileW(testsupport::BesideProgram(L"PlenzarFile.exe").c_str(), m_exe.c_str(), FALSE);
         test_engine::PlaceEngine(test_engine::Variant::Working, m_folder.Path());
     }
 

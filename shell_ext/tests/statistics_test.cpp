@@ -165,7 +165,7 @@ TEST_F(ShellStatisticsTest, TheBuildersReleaseWaitsForARunningUploadAndThenFrees
     slowReply.delayMs = 1500;
     vendor.SetDefaultReply(slowReply);
     WriteStatisticsDataFile({{".gif", {2, 30}}});
-    ScopedStatisticsState::SetLastUploadDay((statistics_test::TodayDayOfYear() + 365 - 7) % 365);
+    ScopedStatisticsState::SetLastUploadDay((TodaysDayOfYear() + 365 - 7) % 365);
 
     HandlerClient handler;
     ASSERT_EQ(S_OK, handler.Create(server));
