@@ -9,6 +9,7 @@
 #include "mail_addin/event_sink.h"
 #include "mail_addin/outlook_access.h"
 #include "mail_addin/pipeline.h"
+#include "mail_addin/pipeline_steps.h"
 
 namespace {
 
@@ -47,11 +48,9 @@ void OnItemSend(CAppEventListener&, VARIANTARG* args)
         return;
     ReleaseKeptOriginals(item);
 
-    LPDISPATCH attachmentsObject = nullptr;
-    COleDispatchDriver(item, FALSE).GetProperty(outlook::kAttachments, VT_DISPATCH, &attachmentsObject);
-    COleDispatchDriver attachments(attachmentsObject);
+    COleDispatchDriver attachments(GetItemAttachments(item));
     long count = 0;
-    if (attachmentsObject)
+    if (attachments.m_lpDispatch)
         attachments.GetProperty(outlook::kCount, VT_I4, &count);
     if (count == 0)
         return;
@@ -102,9 +101,7 @@ void OnBeforeAttachmentAdd(CAppEventListener&, VARIANTARG* args)
 
     const std::wstring extension = GetFileExtension(GetDispatchDisplayName(attachment));
     const CWideToUtf8 extensionUtf8(extension.c_str());
-    long size = 0;
-    COleDispatchDriver(attachment, FALSE).GetProperty(outlook::kSize, VT_I4, &size);
-    CUsageStatistics::Count(extensionUtf8.c_str(), size);
+    CUsageStatistics::Count(extensionUtf8.c_str(), GetAttachmentSize(attachment));
 
     if (!ProcessAttachmentBeforeAdd(attachment) && cancel)
         *cancel = VARIANT_TRUE;
