@@ -57,7 +57,11 @@ void StartUpdateTimer()
 void CALLBACK UpdateTimerProc(HWND, UINT, UINT_PTR timerId, DWORD)
 {
     KillTimer(nullptr, timerId);
-    CheckForUpdate();
+    try {
+        CheckForUpdate();
+    } catch (...) {
+        // Out of memory: no check this time. Nothing may reach the host's message loop.
+    }
 }
 
 void CheckForUpdate()
