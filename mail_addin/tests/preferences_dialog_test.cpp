@@ -81,7 +81,7 @@ protected:
 TEST_F(PreferencesDialog, ShowsTheStoredProfile)
 {
     for (int profile = -1; profile <= 5; ++profile) {
-        m_settings.SetDefaultProfile(profile);
+        CMailTestSettings::SetDefaultProfile(profile);
         CModalThread run(&ShowDialog);
         const HWND dialog = run.FindDialog();
         ASSERT_NE(dialog, nullptr);
@@ -94,7 +94,7 @@ TEST_F(PreferencesDialog, ShowsTheStoredProfile)
 
 TEST_F(PreferencesDialog, OkStoresTheControlsAndEveryOtherValueOfTheRecord)
 {
-    m_settings.SetDefaultProfile(-1);
+    CMailTestSettings::SetDefaultProfile(-1);
     CMailTestSettings::SetDword(L"checkForUpdate", 0);
     CMailTestSettings::SetDword(L"productImprovement", 7);
     CMailTestSettings::SetDword(L"mailPlenzarOnAdd", 1);

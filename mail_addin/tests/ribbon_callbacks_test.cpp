@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "mail_addin/addin_globals.h"
 #include "mail_addin/ribbon_callbacks.h"
 #include "mail_addin/tests/support/ribbon_test_host.h"
@@ -12,6 +14,11 @@ namespace {
 using namespace outlook_double;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using ::testing::_;
+
+// The pipeline's line for a mail without attachments, and with one.
+const char kPipelineLine[] = "MI_UAs attachments [count:0]";
+const char kPipelineLine1[] = "MI_UAs attachments [count:1]";
 
 const wchar_t kToggle[] = L"PlenzarMailToggle";
 const wchar_t* const kMenuButtons[] = { L"PlenzarMailTiny", L"PlenzarMailSmall", L"PlenzarMailMedium",
@@ -169,7 +176,7 @@ TEST_F(RibbonCallbacks, ToggleSwitchesBetweenNoneAndTheDefaultProfile)
 {
     const auto item = OpenMail();
     ASSERT_EQ(m_host.ClickToggle(kToggle, false), S_OK);
-    EXPECT_THAT(LogLines(), ElementsAre("PlenzarToggleButton", "PlenzarNewProfile -1"));
+    EXPECT_THAT(LogLines(), ElementsAre("PlenzarToggleButton", "PlenzarNewProfile -1", kPipelineLine));
     EXPECT_EQ(StoredProfile(item.Get()), -1);
     EXPECT_EQ(m_host.InvalidateCount(), 1);
     const ComposeState state = Read();
@@ -178,16 +185,16 @@ TEST_F(RibbonCallbacks, ToggleSwitchesBetweenNoneAndTheDefaultProfile)
     EXPECT_THAT(state.menuImages, IsEmpty());
 
     // Back on: the default profile as the registry holds it at the click.
-    m_settings.SetDefaultProfile(3);
+    CMailTestSettings::SetDefaultProfile(3);
     ASSERT_EQ(m_host.ClickToggle(kToggle, true), S_OK);
     EXPECT_EQ(StoredProfile(item.Get()), 3);
     EXPECT_EQ(m_host.InvalidateCount(), 2);
-    EXPECT_EQ(LogLines().back(), "PlenzarNewProfile 3");
+    EXPECT_THAT(LogLines(), ElementsAre(_, _, _, "PlenzarToggleButton", "PlenzarNewProfile 3", kPipelineLine));
 }
 
 TEST_F(RibbonCallbacks, ToggleOnNoneWithDefaultNoneChangesNothing)
 {
-    m_settings.SetDefaultProfile(-1);
+    CMailTestSettings::SetDefaultProfile(-1);
     const auto item = OpenMail(-1);
     ASSERT_EQ(m_host.ClickToggle(kToggle, true), S_OK);
     EXPECT_THAT(LogLines(), ElementsAre("PlenzarToggleButton"));
@@ -195,21 +202,55 @@ TEST_F(RibbonCallbacks, ToggleOnNoneWithDefaultNoneChangesNothing)
     EXPECT_EQ(m_host.InvalidateCount(), 0);
 }
 
-TEST_F(RibbonCallbacks, MenuButtonsSetTheirProfile)
+TEST_F(RibbonCallbacks, MenuButtonsRemakeTheAttachmentsAndTheToggleRestoresThem)
 {
     const auto item = OpenMail(2);
+    const std::vector<BYTE> picture = addin_test::PictureBytes(900);
+    item->AttachmentList().AttachQuietly(L"holiday.jpg", picture);
+
     ASSERT_EQ(m_host.Click(L"PlenzarMailSmall"), S_OK);
-    EXPECT_THAT(LogLines(), ElementsAre("PlenzarNewProfile 1"));
     EXPECT_EQ(StoredProfile(item.Get()), 1);
     EXPECT_EQ(m_host.InvalidateCount(), 1);
     EXPECT_THAT(Read().menuImages, ElementsAre(1));
+    const auto calls = m_env.OptimizeCalls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].profile, 1);
+    ASSERT_EQ(item->AttachmentList().Count(), 1u);
+    const std::wstring kept = addin_test::KeptNameOf(item->AttachmentList().At(0).Get());
+    EXPECT_FALSE(kept.empty());
 
-    // The item's own profile again: nothing logged, stored or invalidated.
-    m_outlook.Host().ClearCalls();
-    ASSERT_EQ(m_host.Click(L"PlenzarMailSmall"), S_OK);
-    EXPECT_THAT(LogLines(), ElementsAre("PlenzarNewProfile 1"));
+    ASSERT_EQ(m_host.ClickToggle(kToggle, false), S_OK);
+    EXPECT_EQ(StoredProfile(item.Get()), -1);
+    EXPECT_EQ(m_host.InvalidateCount(), 2);
+    EXPECT_EQ(m_env.OptimizeCalls().size(), 1u);  // the first version comes back as it was
+    ASSERT_EQ(item->AttachmentList().Count(), 1u);
+    EXPECT_EQ(item->AttachmentList().At(0)->Bytes(), picture);
+    EXPECT_EQ(addin_test::KeptNameOf(item->AttachmentList().At(0).Get()), kept);
+
+    // Each change is logged before the pipeline's lines of its run.
+    const std::vector<std::string> lines = LogLines();
+    const auto toggle = std::find(lines.begin(), lines.end(), "PlenzarToggleButton");
+    ASSERT_GE(lines.end() - toggle, 3);
+    EXPECT_THAT(std::vector<std::string>(lines.begin(), lines.begin() + 2),
+                ElementsAre("PlenzarNewProfile 1", kPipelineLine1));
+    EXPECT_THAT(std::vector<std::string>(toggle + 1, toggle + 3), ElementsAre("PlenzarNewProfile -1", kPipelineLine1));
+}
+
+TEST_F(RibbonCallbacks, TheItemsOwnProfileClickedOnlyConnectsItsEvents)
+{
+    const auto item = OpenMail(3);
+    ASSERT_EQ(m_host.Click(L"PlenzarMailLarge"), S_OK);
+    EXPECT_EQ(item->SinkCount(), 1u);
+    ASSERT_EQ(m_host.Click(L"PlenzarMailLarge"), S_OK);
+    EXPECT_EQ(item->SinkCount(), 1u);  // connected once
+    EXPECT_THAT(LogLines(), IsEmpty());
     EXPECT_EQ(ProfilePuts(), 0);
-    EXPECT_EQ(m_host.InvalidateCount(), 1);
+    EXPECT_EQ(m_host.InvalidateCount(), 0);
+
+    // The toggle connects nothing.
+    const auto other = OpenMail(2);
+    ASSERT_EQ(m_host.ClickToggle(kToggle, false), S_OK);
+    EXPECT_EQ(other->SinkCount(), 0u);
 }
 
 TEST_F(RibbonCallbacks, TagsReadAsTheirLeadingNumber)
@@ -274,7 +315,7 @@ TEST_F(RibbonCallbacks, FailingOutlookCallsStopTheCallbackQuietly)
     m_outlook.Fail(L"ItemProperty", dispid::Value, Failure::OutlookException(L"Read-only"),
                    FailWhen::Always, DISPATCH_PROPERTYPUT);
     EXPECT_EQ(m_host.Click(L"PlenzarMailTiny"), S_OK);
-    EXPECT_THAT(LogLines(), ElementsAre("PlenzarNewProfile 0"));
+    EXPECT_THAT(LogLines(), ElementsAre("PlenzarNewProfile 0"));  // the pipeline did not run
     EXPECT_EQ(m_host.InvalidateCount(), 0);
     EXPECT_EQ(StoredProfile(item.Get()), 2);
 }

@@ -1,15 +1,13 @@
 #pragma once
-// What the ribbon's tests stand on: COM on the test's thread, an empty settings key, a
-// temporary folder of the test's own (so the log starts empty), the Outlook double and
-// the host driver with the ribbon's test add-in started (both ribbons loaded).
+// What the ribbon's tests stand on: COM on the test's thread, the add-in's test
+// environment (settings, temporary folder, development engine, globals), the Outlook
+// double and the host driver with the ribbon's test add-in started (both ribbons loaded).
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "mail_addin/tests/support/mail_test_settings.h"
-#include "mail_addin/tests/support/temp_folder_scope.h"
-#include "tests/engine/test_engine.h"
+#include "mail_addin/tests/support/addin_test_environment.h"
 #include "tests/outlook_double/addin_host.h"
 
 class CComApartment {
@@ -31,8 +29,7 @@ class RibbonTest : public ::testing::Test {
 protected:
     RibbonTest();
 
-    // The texts of the log's lines so far, without their time stamps.
-    std::vector<std::string> LogLines() const;
+    std::vector<std::string> LogLines() const { return m_env.LogLines(); }
     // A new mail open in the active inspector; profile -2 leaves "PlenzarType" unset.
     outlook_double::ComPtr<outlook_double::MailItem> OpenMail(int profile = -2);
     // The item's "PlenzarType" as stored, or -2 when it has none.
@@ -42,9 +39,7 @@ protected:
                                                                  const std::wstring& tag = L"");
 
     CComApartment m_com;
-    test_engine::ScopedTempFolder m_temp;
-    CTempFolderScope m_tempScope{ m_temp.Path() };
-    CMailTestSettings m_settings;
     outlook_double::OutlookDouble m_outlook;
+    addin_test::AddinTestEnvironment m_env{ m_outlook };
     outlook_double::AddinHost m_host{ m_outlook };
 };
