@@ -78,6 +78,47 @@ protected:
     static std::optional<DWORD> Stored(const wchar_t* name) { return CMailTestSettings::GetDword(name); }
 };
 
+TEST_F(PreferencesDialog, ControlsStandInTheirTabOrderWithTheirStyles)
+{
+    struct Expected {
+        int id;
+        DWORD type;     // the BS_/SS_ type in the low bits
+        DWORD flags;    // WS_TABSTOP and WS_GROUP as they must be
+    };
+    const DWORD none = 0;
+    const Expected controls[] = {
+        { IDOK, BS_DEFPUSHBUTTON, WS_TABSTOP }, { IDCANCEL, BS_PUSHBUTTON, WS_TABSTOP },
+        { 0xFFFF, BS_GROUPBOX, none },
+        { 201, BS_AUTORADIOBUTTON, none }, { 202, BS_AUTORADIOBUTTON, none }, { 203, BS_AUTORADIOBUTTON, none },
+        { 204, BS_AUTORADIOBUTTON, none }, { 205, BS_AUTORADIOBUTTON, none },
+        { 0xFFFF, BS_GROUPBOX, none },
+        { kCheckForUpdate, BS_AUTOCHECKBOX, WS_TABSTOP }, { kImprovement, BS_AUTOCHECKBOX, WS_TABSTOP },
+        { kOptimizeOnAdd, BS_AUTOCHECKBOX, WS_TABSTOP }, { kVersionLabel, SS_LEFT, WS_GROUP },
+    };
+    CModalThread run(&ShowDialog);
+    const HWND dialog = run.FindDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+    EXPECT_EQ(GetWindowLongW(dialog, GWL_STYLE) & (WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME),
+              static_cast<LONG>(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME));
+    HWND control = GetWindow(dialog, GW_CHILD);
+    for (const Expected& expected : controls) {
+        ASSERT_NE(control, nullptr);
+        const DWORD style = static_cast<DWORD>(GetWindowLongW(control, GWL_STYLE));
+        EXPECT_EQ(GetDlgCtrlID(control) & 0xFFFF, expected.id);
+        EXPECT_EQ(style & 0x0F, expected.type) << expected.id;
+        // The checked radio takes a tab stop at run time: radios are checked for groups only.
+        const DWORD checked = expected.type == BS_AUTORADIOBUTTON ? WS_GROUP : WS_TABSTOP | WS_GROUP;
+        EXPECT_EQ(style & checked, expected.flags) << expected.id;
+        control = GetWindow(control, GW_HWNDNEXT);
+    }
+    EXPECT_EQ(control, nullptr);
+    EXPECT_TRUE(GetWindowLongW(GetDlgItem(dialog, kImprovement), GWL_STYLE) & BS_MULTILINE);
+    EXPECT_TRUE(GetWindowLongW(GetDlgItem(dialog, kVersionLabel), GWL_STYLE) & SS_NOTIFY);
+    ClickButton(dialog, IDCANCEL);
+    EXPECT_EQ(run.Join(), IDCANCEL);
+}
+
 TEST_F(PreferencesDialog, ShowsTheStoredProfile)
 {
     for (int profile = -1; profile <= 5; ++profile) {
