@@ -56,17 +56,35 @@ void OfferDownload(const std::string& reply)
         ShellExecuteW(nullptr, L"open", kDownloadPageUrl, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
+UpdateTimerHook g_onUpdateTimerPending = nullptr;
+UpdateTimerHook g_onUpdateTimerEnded = nullptr;
+
+void ArmUpdateTimer(UINT elapseMs)
+{
+    if (SetTimer(nullptr, kUpdateTimerId, elapseMs, UpdateTimerProc) && g_onUpdateTimerPending)
+        g_onUpdateTimerPending();
+}
+
 } // namespace
+
+void SetUpdateTimerPendingHooks(UpdateTimerHook onPending, UpdateTimerHook onEnded)
+{
+    g_onUpdateTimerPending = onPending;
+    g_onUpdateTimerEnded = onEnded;
+}
 
 void StartUpdateTimer()
 {
-    SetTimer(nullptr, kUpdateTimerId, kUpdateFirstCheckDelayMs, UpdateTimerProc);
+    ArmUpdateTimer(kUpdateFirstCheckDelayMs);
 }
 
 void CALLBACK UpdateTimerProc(HWND, UINT, UINT_PTR timerId, DWORD)
 {
-    KillTimer(nullptr, timerId);
+    // A timer message taken before the kill is not a second pending timer.
+    const bool wasPending = KillTimer(nullptr, timerId) != FALSE;
     CheckForUpdate();
+    if (wasPending && g_onUpdateTimerEnded)
+        g_onUpdateTimerEnded();
 }
 
 void CheckForUpdate()
@@ -77,7 +95,7 @@ void CheckForUpdate()
         return;
     if (settings.checkForUpdateLastDate == today) {
         if (settings.checkForUpdate != 0)
-            SetTimer(nullptr, kUpdateTimerId, kUpdateRecheckDelayMs, UpdateTimerProc);
+            ArmUpdateTimer(kUpdateRecheckDelayMs);
         return;
     }
 
