@@ -1,0 +1,69 @@
+// The library's module, application object, object map and exported entries.
+#include "mail_addin/server/dll_module.h"
+
+#include "classlib/com_object.h"
+#include "classlib/module_state.h"
+#include "common/statistics_upload.h"
+#include "common/update_check.h"
+#include "mail_addin/server/connect.h"
+#include "resource.h"
+
+namespace {
+
+constexpr wchar_t kAppId[] = L"{3265642B-A1C5-4E5E-9A94-8031B333ACC2}";
+
+ObjectMapEntry g_objectMap[] = {
+    {&CLSID_Connect, &CComObject<CConnect>::CreateInstance, &CConnect::UpdateRegistry, nullptr,
+     &CComAggObject<CConnect>::CreateInstance},
+};
+
+void LockModule() { _pAtlModule->Lock(); }
+void UnlockModule() { _pAtlModule->Unlock(); }
+
+}  // namespace
+
+CPlenzarMail_nativeModule::CPlenzarMail_nativeModule()
+    : CAtlDllModule(g_objectMap, sizeof(g_objectMap) / sizeof(g_objectMap[0]), LIBID_PlenzarMail_nativeLib,
+                    IDR_PLENZARMAIL_NATIVE)
+{
+    // The statistics store's timers and upload worker and the update timer run code of
+    // this library: each pending one holds a module lock, so Outlook cannot unload the
+    // library under them (DllCanUnloadNow answers S_FALSE meanwhile).
+    SetStatisticsPendingHooks(&LockModule, &UnlockModule);
+    SetUpdateTimerPendingHooks(&LockModule, &UnlockModule);
+}
+
+void CPlenzarMail_nativeModule::AddCommonRGSReplacements(CRegistrar& registrar)
+{
+    registrar.AddReplacement(L"APPID", kAppId);
+}
+
+CPlenzarMail_nativeModule g_module;
+CPlenzarMail_nativeApp g_app;
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
+{
+    if (reason == DLL_PROCESS_ATTACH) {
+        DisableThreadLibraryCalls(instance);
+        return AfxDllProcessAttach();
+    }
+    if (reason == DLL_PROCESS_DETACH) AfxDllProcessDetach();
+    return TRUE;
+}
+
+STDAPI DllCanUnloadNow()
+{
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
+    return AfxDllCanUnloadNow() == S_OK && g_module.DllCanUnloadNow() == S_OK ? S_OK : S_FALSE;
+}
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* object)
+{
+    return g_module.DllGetClassObject(clsid, iid, object);
+}
+
+STDAPI DllRegisterServer() { return g_module.DllRegisterServer(); }
+
+STDAPI DllUnregisterServer() { return g_module.DllUnregisterServer(); }
+
+STDAPI DllInstall(BOOL install, LPCWSTR commandLine) { return g_module.DllInstall(install, commandLine); }
