@@ -1,5 +1,7 @@
 #include "classlib/win_app.h"
 
+#include "classlib/module_state.h"
+
 #include "classlib/wnd.h"
 
 #include <shlobj.h>
@@ -15,8 +17,11 @@ CWinApp* AfxGetApp()
 
 HINSTANCE AfxGetResourceHandle()
 {
-    return g_application && g_application->m_hInstance ? g_application->m_hInstance
-                                                        : ::GetModuleHandleW(nullptr);
+    if (const AFX_MODULE_STATE* state = AfxGetCurrentModuleState())
+        return state->m_hCurrentResourceHandle;
+    if (g_application && g_application->m_hInstance) return g_application->m_hInstance;
+    // Each module links its own copy of this library: its resources are its own.
+    return AfxGetStaticModuleState()->m_hCurrentResourceHandle;
 }
 
 CWinApp::CWinApp(LPCWSTR appName) : m_pszAppName(appName)

@@ -42,7 +42,8 @@ public:
 
 // The process's application object, or null.
 CWinApp* AfxGetApp();
-// The module whose resources (dialog templates, strings, icons) a program uses.
+// The module whose resources (dialog templates, strings, icons) the caller uses: the one
+// switched to by AFX_MANAGE_STATE, else the application's, else the module holding this code.
 HINSTANCE AfxGetResourceHandle();
 
 // Whether the class library itself keeps nothing alive that needs the DLL: this stand-in

@@ -10,3 +10,5 @@ constexpr wchar_t kStatisticsUrl[] = L"http://stats.plenzar.example/track/";
 // The vendor's home page, opened from the desktop program's version label (its
 // resources name the same site in the label's text).
 constexpr wchar_t kHomePageUrl[] = L"http://www.plenzar.example/";
+// The same site as a bare host name, as the mail footer names it.
+constexpr wchar_t kVendorWebSiteHost[] = L"www.plenzar.example";

@@ -122,6 +122,8 @@ public:
     }
 
     IDispatch* AsDispatch() { return static_cast<Interface*>(this); }
+    // The references held on the object, for tests that check the add-in gives its own back.
+    LONG References() const { return refs_; }
 
 protected:
     using DoubleObject::DoubleObject;

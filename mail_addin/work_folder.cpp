@@ -1,0 +1,114 @@
+#include "mail_addin/work_folder.h"
+
+#include <windows.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <memory>
+
+#include "common/text_conversion.h"
+#include "mail_addin/log_clock.h"
+
+std::string g_logFilePath;
+
+namespace {
+
+// The folder paths, terminator included, must fit this many units.
+constexpr size_t kFolderPathCapacity = 270;
+
+__time64_t ReadSystemClock()
+{
+    return _time64(nullptr);
+}
+
+LogClock g_logClock = &ReadSystemClock;
+
+std::wstring EnsureFolder(std::wstring path)
+{
+    if (path.size() + 1 > kFolderPathCapacity) return {};
+    // An existing folder is fine; any other failure shows when something is written.
+    CreateDirectoryW(path.c_str(), nullptr);
+    return path;
+}
+
+std::wstring SubFolder(const wchar_t* name)
+{
+    const std::wstring work = GetWorkFolder();
+    return work.empty() ? work : EnsureFolder(work + name);
+}
+
+struct CFileCloser {
+    void operator()(FILE* file) const { fclose(file); }
+};
+
+// The text formatted whole, then cut to the log's bound on a UTF-8 character boundary.
+std::string FormatLogText(const char* format, va_list args)
+{
+    va_list measure;
+    va_copy(measure, args);
+    const int length = _vscprintf(format, measure);
+    va_end(measure);
+    if (length < 0) return {};
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    _vsnprintf(&text[0], text.size(), format, args);
+    text.resize(static_cast<size_t>(length));
+    if (text.size() > kLogTextLimit) {
+        size_t cut = kLogTextLimit;
+        while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+        text.resize(cut);
+    }
+    return text;
+}
+
+}  // namespace
+
+void SetLogClock(LogClock clock)
+{
+    g_logClock = clock ? clock : &ReadSystemClock;
+}
+
+std::wstring GetWorkFolder()
+{
+    wchar_t temp[MAX_PATH + 1];
+    const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
+    if (length == 0 || length > MAX_PATH) return {};
+    std::wstring folder(temp, length);
+    if (folder.back() != L'\\') folder += L'\\';
+    return EnsureFolder(folder + L"PlenzarMail\\");
+}
+
+std::wstring GetFailFolder()
+{
+    return SubFolder(L"Fail\\");
+}
+
+std::wstring GetNotSmallerFolder()
+{
+    return SubFolder(L"NotSmaller\\");
+}
+
+void WriteLog(const char* format, ...)
+{
+    if (g_logFilePath.empty()) {
+        const std::wstring folder = GetWorkFolder();
+        if (folder.empty()) return;
+        g_logFilePath = CWideToUtf8((folder + L"Log.txt").c_str()).c_str();
+    }
+    va_list args;
+    va_start(args, format);
+    const std::string text = FormatLogText(format, args);
+    va_end(args);
+
+    // The path is UTF-8: opened by its wide form, so that any user name works.
+    const CUtf8ToWide path(g_logFilePath.c_str());
+    if (!path.c_str()) return;
+    std::unique_ptr<FILE, CFileCloser> file(_wfopen(path, L"ab"));
+    if (!file) return;
+    const __time64_t now = g_logClock();
+    tm local = {};
+    if (_localtime64_s(&local, &now) != 0) return;
+    fprintf(file.get(), "%d/%d/%d %d:%d:%d\t", local.tm_year + 1900, local.tm_mon + 1,
+            local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+    fwrite(text.data(), 1, text.size(), file.get());
+    fwrite("\r\n", 1, 2, file.get());
+}
