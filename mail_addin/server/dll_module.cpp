@@ -5,6 +5,7 @@
 #include "classlib/module_state.h"
 #include "common/statistics_upload.h"
 #include "common/update_check.h"
+#include "mail_addin/addin_globals.h"
 #include "mail_addin/server/connect.h"
 #include "resource.h"
 
@@ -15,6 +16,19 @@ constexpr wchar_t kAppId[] = L"{3265642B-A1C5-4E5E-9A94-8031B333ACC2}";
 ObjectMapEntry g_objectMap[] = {
     {&CLSID_Connect, &CComObject<CConnect>::CreateInstance, &CConnect::UpdateRegistry, nullptr,
      &CComAggObject<CConnect>::CreateInstance},
+};
+
+// Releases the ribbon's IRibbonUI that the add-in shares in g_ribbonUi when the library
+// is unloaded. Built after the application object, so it goes before it.
+struct CRibbonUiRelease {
+    CRibbonUiRelease() = default;
+    ~CRibbonUiRelease()
+    {
+        if (g_ribbonUi) g_ribbonUi->Release();
+        g_ribbonUi = nullptr;
+    }
+    CRibbonUiRelease(const CRibbonUiRelease&) = delete;
+    CRibbonUiRelease& operator=(const CRibbonUiRelease&) = delete;
 };
 
 void LockModule() { _pAtlModule->Lock(); }
@@ -40,6 +54,7 @@ void CPlenzarMail_nativeModule::AddCommonRGSReplacements(CRegistrar& registrar)
 
 CPlenzarMail_nativeModule g_module;
 CPlenzarMail_nativeApp g_app;
+CRibbonUiRelease g_ribbonUiRelease;
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 {

@@ -86,7 +86,7 @@ TEST_F(LifecycleTest, TheUpdateTimerHoldsTheLibraryUntilItHasFired)
     EXPECT_TRUE(PumpMessagesUntil([&] { return server.CanUnloadNow() == S_OK; }, 10000));
 }
 
-TEST_F(LifecycleTest, ReconnectingWithTheSameApplicationKeepsOneApplicationSink)
+TEST_F(LifecycleTest, DISABLED_ReconnectingWithTheSameApplicationKeepsOneApplicationSink)
 {
     StoreStartSettings(0, 0);
     StartAddin();
@@ -98,7 +98,7 @@ TEST_F(LifecycleTest, ReconnectingWithTheSameApplicationKeepsOneApplicationSink)
     StopAddin();
 }
 
-TEST_F(LifecycleTest, OutlookFailingToGiveItsVersionDoesNotStopTheConnection)
+TEST_F(LifecycleTest, DISABLED_OutlookFailingToGiveItsVersionDoesNotStopTheConnection)
 {
     StoreStartSettings(0, 0);
     for (const Failure& failure : {Failure::OutlookException(L"Busy"), Failure::Hresult(E_ACCESSDENIED)}) {
