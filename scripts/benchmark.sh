@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds both trees and runs the benchmarks once under Wine: the desktop program's batch of
 # 1,000 files, and the shell extension's Initialize and QueryContextMenu for 1,000 files,
-# each against a bare loop of the same engine calls.
+# each against a bare loop of the same engine calls; the mail add-in's start
+# (OnConnection and OnStartupComplete) against the same calls to an empty add-in.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
@@ -20,5 +21,7 @@ run_in_tree() {
 
 echo "== PlenzarFile.exe batch (64-bit)"
 run_in_tree x86_64 bench/batch_benchmark.exe
+echo "== PlenzarMail.dll start (64-bit)"
+run_in_tree x86_64 mail_server_bench.exe
 echo "== PlenzarFileShell.dll menu (32-bit)"
 run_in_tree i686 shell_ext_bench.exe
