@@ -113,6 +113,17 @@ TEST_F(LifecycleTest, DISABLED_OutlookFailingToGiveItsVersionDoesNotStopTheConne
     }
 }
 
+TEST_F(LifecycleTest, OutlookRefusingItsEventsDoesNotStopTheStartOrTheShutdown)
+{
+    StoreStartSettings(0, 1);
+    outlook.App().RefuseConnections(E_OUTOFMEMORY);
+    StartAddin();
+    EXPECT_EQ(0u, outlook.App().SinkCount());
+    outlook.App().RefuseConnections(S_OK);
+    StopAddin();
+    EXPECT_EQ(S_OK, server.CanUnloadNow()) << "the store went at OnBeginShutdown";
+}
+
 TEST_F(LifecycleTest, AConnectionWithoutApplicationIsRefusedAndKeepsNothing)
 {
     ASSERT_EQ(S_OK, host.CreateFromDll(kProgId, server.Path()));
