@@ -126,37 +126,6 @@ TEST_F(RegistrationTest, RegisterWritesTheClassScriptTheAddinKeyAndTheTypeLibrar
     ExpectKeptKeys();
 }
 
-TEST_F(RegistrationTest, TheCallbackInterfaceIsDualWithItsSixDispidsInOrder)
-{
-    ASSERT_EQ(S_OK, server.RegisterServer());
-    ITypeLib* library = nullptr;
-    ASSERT_EQ(S_OK, LoadRegTypeLib(kLibId, 1, 0, 0, &library));
-    ITypeInfo* info = nullptr;
-    ASSERT_EQ(S_OK, library->GetTypeInfoOfGuid(kIidRibbonCallback, &info));
-    library->Release();
-    TYPEATTR* attributes = nullptr;
-    ASSERT_EQ(S_OK, info->GetTypeAttr(&attributes));
-    EXPECT_TRUE(attributes->wTypeFlags & TYPEFLAG_FDUAL);
-    EXPECT_TRUE(attributes->wTypeFlags & TYPEFLAG_FNONEXTENSIBLE);
-    info->ReleaseTypeAttr(attributes);
-
-    const wchar_t* names[] = {L"ButtonClicked", L"GetPressed", L"GetImage", L"ToggleButtonClicked",
-                              L"OnLoadRibbon", L"GetLabel"};
-    for (DISPID expected = 1; expected <= 6; ++expected) {
-        std::wstring name = names[expected - 1];
-        LPOLESTR nameList[] = {&name[0]};
-        MEMBERID id = 0;
-        EXPECT_EQ(S_OK, info->GetIDsOfNames(nameList, 1, &id)) << name.c_str();
-        EXPECT_EQ(expected, id) << name.c_str();
-        BSTR help = nullptr;
-        ASSERT_EQ(S_OK, info->GetDocumentation(id, nullptr, &help, nullptr, nullptr));
-        EXPECT_EQ(L"Callback " + name, std::wstring(help ? help : L""));
-        SysFreeString(help);
-    }
-    info->Release();
-    ASSERT_EQ(S_OK, server.UnregisterServer());
-}
-
 TEST_F(RegistrationTest, InstallForUserWritesClassesUnderTheUserAndTheAddinKeyAndUninstallRemovesThem)
 {
     ASSERT_EQ(S_OK, server.Install(TRUE, L"USER"));
