@@ -15,66 +15,6 @@ const IID kIidRibbonCallback = {0xCE895442, 0x9981, 0x4315, {0xAA, 0x85, 0x4B, 0
 // {AC0714F2-3D04-11D1-AE7D-00A0C90F26F4}
 const GUID kLibIdOfficeAddInDesigner = {0xAC0714F2, 0x3D04, 0x11D1, {0xAE, 0x7D, 0x00, 0xA0, 0xC9, 0x0F, 0x26, 0xF4}};
 
-namespace {
-
-std::wstring TestFolder()
-{
-    wchar_t exe[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring path(exe);
-    path.erase(path.find_last_of(L'\\'));      // bin
-    path.erase(path.find_last_of(L'\\') + 1);  // build tree
-    return path + L"mail_addin_server_test";
-}
-
-template <class Function>
-void Resolve(HMODULE module, const char* name, Function& function)
-{
-    function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
-bool QueryCounts(HKEY root, const std::wstring& path, DWORD* subkeys, DWORD* values)
-{
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    const LSTATUS status =
-        RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, subkeys, nullptr, nullptr, values, nullptr, nullptr, nullptr, nullptr);
-    RegCloseKey(key);
-    return status == ERROR_SUCCESS;
-}
-
-}  // namespace
-
-MailServer::MailServer() : m_path(TestFolder() + L"\\PlenzarMail.dll")
-{
-    m_module = LoadLibraryW(m_path.c_str());
-    if (!m_module) return;
-    Resolve(m_module, "DllCanUnloadNow", m_canUnloadNow);
-    Resolve(m_module, "DllGetClassObject", m_getClassObject);
-    Resolve(m_module, "DllRegisterServer", m_registerServer);
-    Resolve(m_module, "DllUnregisterServer", m_unregisterServer);
-    Resolve(m_module, "DllInstall", m_install);
-    if (!m_canUnloadNow || !m_getClassObject || !m_registerServer || !m_unregisterServer || !m_install) {
-        FreeLibrary(m_module);
-        m_module = nullptr;
-    }
-}
-
-MailServer::~MailServer()
-{
-    if (m_module && CanUnloadNow() == S_OK) FreeLibrary(m_module);
-}
-
-HRESULT MailServer::CreateAddin(REFIID iid, void** object) const
-{
-    IClassFactory* factory = nullptr;
-    HRESULT hr = GetClassObject(kClsidConnect, IID_IClassFactory, reinterpret_cast<void**>(&factory));
-    if (FAILED(hr)) return hr;
-    hr = factory->CreateInstance(nullptr, iid, object);
-    factory->Release();
-    return hr;
-}
-
 HRESULT RegisterOfficeTypeLibraries(const std::wstring& folder)
 {
     for (const wchar_t* name : {L"office_addin_designer.tlb", L"office_core.tlb"}) {
@@ -87,33 +27,6 @@ HRESULT RegisterOfficeTypeLibraries(const std::wstring& folder)
         if (FAILED(hr)) return hr;
     }
     return S_OK;
-}
-
-bool KeyExists(HKEY root, const std::wstring& path)
-{
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
-}
-
-DWORD SubkeyCount(HKEY root, const std::wstring& path)
-{
-    DWORD subkeys = 0, values = 0;
-    return QueryCounts(root, path, &subkeys, &values) ? subkeys : 0;
-}
-
-DWORD ValueCount(HKEY root, const std::wstring& path)
-{
-    DWORD subkeys = 0, values = 0;
-    return QueryCounts(root, path, &subkeys, &values) ? values : 0;
-}
-
-std::wstring GuidText(REFGUID guid)
-{
-    wchar_t text[40] = {};
-    StringFromGUID2(guid, text, 40);
-    return text;
 }
 
 }  // namespace mail_server

@@ -7,12 +7,9 @@
 
 #include "mail_server.h"
 #include "tests/outlook_double/addin_host.h"
-#include "tests/outlook_double/registry_key.h"
 
 namespace mail_server {
 namespace {
-
-using outlook_double::RegistryKey;
 
 const std::wstring kClasses = L"Software\\Classes\\";
 const std::wstring kClassKey = L"CLSID\\" + GuidText(kClsidConnect);
@@ -24,7 +21,7 @@ constexpr LCID kCallerLocale = 0x0407;
 std::wstring Text(HKEY root, const std::wstring& path, const wchar_t* name = nullptr)
 {
     std::wstring text;
-    return RegistryKey(root, path).ReadText(name, &text) ? text : L"<missing>";
+    return testsupport::ReadString(root, path, name, text) ? text : L"<missing>";
 }
 
 class RegistrationTest : public ::testing::Test {
