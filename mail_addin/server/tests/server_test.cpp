@@ -21,25 +21,6 @@ using Microsoft::WRL::ComPtr;
 
 const IID* const kViews[] = {&kIidConnect, &IID__IDTExtensibility2, &IID_IRibbonExtensibility, &kIidRibbonCallback};
 
-// An outer object that aggregates the add-in, as a host may.
-class Outer final : public IUnknown {
-public:
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override
-    {
-        if (iid == IID_IUnknown) {
-            *object = static_cast<IUnknown*>(this);
-            AddRef();
-            return S_OK;
-        }
-        return inner ? inner->QueryInterface(iid, object) : E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
-    STDMETHODIMP_(ULONG) Release() override { return --refs; }
-
-    IUnknown* inner = nullptr;
-    ULONG refs = 1;
-};
-
 class ServerTest : public AddinTest {
 protected:
     ComPtr<IUnknown> CreateAddin()
@@ -76,21 +57,22 @@ TEST_F(ServerTest, OnlyTheConnectClassIsServedAndOnlyIUnknownMayAggregateIt)
     ComPtr<IClassFactory> factory;
     ASSERT_EQ(S_OK, server.GetClassObject(kClsidConnect, IID_IClassFactory,
                                           reinterpret_cast<void**>(factory.GetAddressOf())));
-    Outer outer;
-    EXPECT_EQ(CLASS_E_NOAGGREGATION, factory->CreateInstance(&outer, IID_IDispatch, &none));
-    ASSERT_EQ(S_OK, factory->CreateInstance(&outer, IID_IUnknown, reinterpret_cast<void**>(&outer.inner)));
-
+    // Outlook's Application object stands in for an outer object that aggregates the add-in.
+    IDispatch* outer = outlook.ApplicationDispatch();
+    EXPECT_EQ(CLASS_E_NOAGGREGATION, factory->CreateInstance(outer, IID_IDispatch, &none));
+    ComPtr<IUnknown> inner;
+    ASSERT_EQ(S_OK, factory->CreateInstance(outer, IID_IUnknown, reinterpret_cast<void**>(inner.GetAddressOf())));
     ComPtr<_IDTExtensibility2> extensibility;
-    ASSERT_EQ(S_OK, outer.QueryInterface(IID__IDTExtensibility2,
-                                         reinterpret_cast<void**>(extensibility.GetAddressOf())));
+    ASSERT_EQ(S_OK, inner.As(&extensibility));
     ComPtr<IUnknown> identity;
     ASSERT_EQ(S_OK, extensibility.As(&identity));
-    EXPECT_EQ(static_cast<IUnknown*>(&outer), identity.Get()) << "an aggregated view answers as the outer object";
+    ComPtr<IUnknown> outerIdentity;
+    ASSERT_EQ(S_OK, outer->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(outerIdentity.GetAddressOf())));
+    EXPECT_EQ(outerIdentity.Get(), identity.Get()) << "an aggregated view answers as the outer object";
     identity.Reset();
     extensibility.Reset();
-    EXPECT_EQ(1u, outer.refs);
     EXPECT_EQ(S_FALSE, server.CanUnloadNow());
-    EXPECT_EQ(0u, outer.inner->Release());
+    inner.Reset();
     factory.Reset();
     EXPECT_EQ(S_OK, server.CanUnloadNow());
 }
@@ -241,6 +223,15 @@ TEST_F(ServerTest, DispidsOneToSixReachTheCallbacksOnEveryViewAndOthersGoToTheEx
                 EXPECT_STREQ(label, V_VT(&invoked) == VT_BSTR ? V_BSTR(&invoked) : L"<none>");
             }
             SysFreeString(label);
+            return hr;
+        });
+        ExpectInvokeReaches(view.Get(), 2, control.Get(), [&](const VARIANT& invoked) {
+            VARIANT_BOOL pressed = VARIANT_FALSE;
+            const HRESULT hr = callbacks->GetPressed(control.Get(), &pressed);
+            if (SUCCEEDED(hr)) {
+                EXPECT_EQ(VT_BOOL, V_VT(&invoked));
+                EXPECT_EQ(pressed, V_BOOL(&invoked));
+            }
             return hr;
         });
         ExpectInvokeReaches(view.Get(), 3, control.Get(), [&](const VARIANT&) {
