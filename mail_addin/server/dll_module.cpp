@@ -52,6 +52,9 @@ void CPlenzarMail_nativeModule::AddCommonRGSReplacements(CRegistrar& registrar)
     registrar.AddReplacement(L"APPID", kAppId);
 }
 
+// The library's globals are built in this order after those of mail_addin_core (the listener
+// list g_eventListeners first), whose initialisers the linker places after this file's and
+// which run last to first; they are destroyed in the reverse order, the listener list last.
 CPlenzarMail_nativeModule g_module;
 CPlenzarMail_nativeApp g_app;
 CRibbonUiRelease g_ribbonUiRelease;
