@@ -1,10 +1,9 @@
 #include "shell_ext/shell_ext.h"
 
 #include "common/engine.h"
+#include "common/file_conversion.h"
 #include "shell_ext/drop_selection.h"
-#include "shell_ext/output_name.h"
 #include "shell_ext/resource.h"
-#include "common/source_file.h"
 #include "shell_ext/usage_store.h"
 
 #include <new>
@@ -83,11 +82,8 @@ STDMETHODIMP CPlenzarFileShellExt::InvokeCommand(CMINVOKECOMMANDINFO* info)
     for (size_t index = 0; index < m_keptPaths.Count(); ++index) {
         try {
             const std::wstring source = m_keptPaths[index];
-            wchar_t output[kOutputPathChars] = {};
-            if (!ProposeOutputPath(source, output)) continue;
-            // Counted before the conversion, whatever the engine then makes of it.
-            CountConversion(SourceExtension(source), QueryFileLength(source), profile);
-            g_engineFunctions.Optimize(source.c_str(), output, static_cast<int>(kOutputPathChars), profile);
+            SplitPath parts;
+            if (SplitFilePath(source.c_str(), parts)) ConvertIntoFreeName(source, parts, profile, &CountConversion);
         } catch (const std::bad_alloc&) {
             return E_OUTOFMEMORY;
         }

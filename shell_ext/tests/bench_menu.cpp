@@ -2,6 +2,7 @@
 // (1,000 files when none is given), against a bare loop of the same IsSupported calls into
 // the same (bare) engine, and how the handler's time grows from one size to the next.
 //   wine build/i686/bin/shell_ext_bench.exe 1000 10000 100000
+#include "common/engine.h"
 #include "drop_data_object.h"
 #include "shell_server.h"
 
@@ -24,16 +25,11 @@ double Seconds(LARGE_INTEGER start)
     return double(now.QuadPart - start.QuadPart) / double(frequency.QuadPart);
 }
 
-struct EngineTable {
-    void* optimize;
-    int(__cdecl* isSupported)(LPCWSTR);
-};
-
-const EngineTable* BareEngine(const ShellServer& server)
+const EngineFunctionTable* BareEngine(const ShellServer& server)
 {
     HMODULE engine = LoadLibraryW((server.Folder() + L"\\Plenzar.dll").c_str());
-    using Handshake = const EngineTable*(__cdecl*)();
-    const auto handshake = reinterpret_cast<Handshake>(reinterpret_cast<void*>(GetProcAddress(engine, "Handshake")));
+    const auto handshake = reinterpret_cast<EngineHandshakeFunction>(
+        reinterpret_cast<void*>(GetProcAddress(engine, kEngineHandshakeExport)));
     return handshake ? handshake() : nullptr;
 }
 
@@ -42,7 +38,7 @@ struct Timing {
     double bare;     // seconds per loop of IsSupported over the same paths
 };
 
-bool Measure(const ShellServer& server, const EngineTable& engine, int files, Timing& timing)
+bool Measure(const ShellServer& server, const EngineFunctionTable& engine, int files, Timing& timing)
 {
     std::vector<std::wstring> paths;
     for (int i = 0; i < files; ++i)
@@ -71,7 +67,7 @@ bool Measure(const ShellServer& server, const EngineTable& engine, int files, Ti
     volatile int accepted = 0;
     QueryPerformanceCounter(&start);
     for (int round = 0; round < rounds; ++round)
-        for (const auto& path : paths) accepted = accepted + engine.isSupported(path.c_str());
+        for (const auto& path : paths) accepted = accepted + engine.IsSupported(path.c_str());
     timing.bare = Seconds(start) / rounds;
     return true;
 }
@@ -89,7 +85,7 @@ int wmain(int argc, wchar_t** argv)
     int result = 0;
     {
         ShellServer server(L"shell_ext_bench");
-        const EngineTable* engine = server.Loaded() ? BareEngine(server) : nullptr;
+        const EngineFunctionTable* engine = server.Loaded() ? BareEngine(server) : nullptr;
         Timing earlier = {};
         for (size_t i = 0; engine && i < sizes.size(); ++i) {
             Timing timing;

@@ -2,6 +2,8 @@
 
 #include <objbase.h>
 
+#include "tests/support/program_folder.h"
+
 #include <utility>
 
 namespace testsupport {
@@ -28,12 +30,8 @@ bool QueryCounts(HKEY root, const std::wstring& path, DWORD& subkeys, DWORD& val
 
 std::wstring BuildTreePath(const wchar_t* folderName, const wchar_t* fileName)
 {
-    wchar_t exe[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring path(exe);
-    path.erase(path.find_last_of(L'\\'));      // bin
-    path.erase(path.find_last_of(L'\\') + 1);  // build tree
-    return path + folderName + L"\\" + fileName;
+    const std::wstring bin = ProgramFolder();
+    return bin.substr(0, bin.find_last_of(L'\\') + 1) + folderName + L"\\" + fileName;
 }
 
 ComServerLibrary::ComServerLibrary(std::wstring path) : m_path(std::move(path))
