@@ -220,7 +220,9 @@ TEST_F(ServerTest, DispidsOneToSixReachTheCallbacksOnEveryViewAndOthersGoToTheEx
             BSTR label = nullptr;
             const HRESULT hr = callbacks->GetLabel(control.Get(), &label);
             if (SUCCEEDED(hr)) {
-                EXPECT_STREQ(label, V_VT(&invoked) == VT_BSTR ? V_BSTR(&invoked) : L"<none>");
+                EXPECT_EQ(VT_BSTR, V_VT(&invoked));
+                const BSTR text = V_VT(&invoked) == VT_BSTR ? V_BSTR(&invoked) : nullptr;
+                EXPECT_EQ(std::wstring(label ? label : L""), std::wstring(text ? text : L""));
             }
             SysFreeString(label);
             return hr;
