@@ -18,7 +18,7 @@ using outlook_double::MailItem;
 
 class EndToEndTest : public AddinTest {};
 
-TEST_F(EndToEndTest, DISABLED_APictureAttachedToANewMailIsReplacedByTheEnginesVersionUnderTheDefaultProfile)
+TEST_F(EndToEndTest, APictureAttachedToANewMailIsReplacedByTheEnginesVersionUnderTheDefaultProfile)
 {
     StoreSetting(L"checkForUpdate", 0);
     StoreSetting(L"productImprovement", 0);

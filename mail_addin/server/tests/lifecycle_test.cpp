@@ -86,7 +86,7 @@ TEST_F(LifecycleTest, TheUpdateTimerHoldsTheLibraryUntilItHasFired)
     EXPECT_TRUE(PumpMessagesUntil([&] { return server.CanUnloadNow() == S_OK; }, 10000));
 }
 
-TEST_F(LifecycleTest, DISABLED_ReconnectingWithTheSameApplicationKeepsOneApplicationSink)
+TEST_F(LifecycleTest, ReconnectingWithTheSameApplicationKeepsOneApplicationSink)
 {
     StoreStartSettings(0, 0);
     StartAddin();
