@@ -25,7 +25,8 @@ constexpr int kImprovement = 207;
 constexpr int kVersionLabel = 209;
 
 using testsupport::ClickButton;
-using testsupport::CursorAfterSetCursor;
+using testsupport::CursorsOverAndBeside;
+using testsupport::CursorsShown;
 using testsupport::IsButtonChecked;
 
 // The program copied with the development engine into a folder of its own.
@@ -136,19 +137,10 @@ TEST_F(SettingsDialog, VersionLabelShowsTheHandAndOpensTheHomePage)
     const HWND dialog = program.WaitForDialog(kCaption);
     ASSERT_NE(dialog, nullptr);
     const HWND label = GetDlgItem(dialog, kVersionLabel);
-    RECT labelRect;
-    ASSERT_TRUE(GetWindowRect(label, &labelRect));
-    RECT okRect;
-    ASSERT_TRUE(GetWindowRect(GetDlgItem(dialog, IDOK), &okRect));
-
-    LRESULT overLabelResult = 0;
-    LRESULT elsewhereResult = 0;
-    const HCURSOR overLabel = CursorAfterSetCursor(
-        dialog, { (labelRect.left + labelRect.right) / 2, (labelRect.top + labelRect.bottom) / 2 }, &overLabelResult);
-    const HCURSOR elsewhere = CursorAfterSetCursor(dialog, { okRect.left - 5, okRect.top - 5 }, &elsewhereResult);
-    EXPECT_EQ(overLabelResult, TRUE);
-    EXPECT_NE(overLabel, nullptr);
-    EXPECT_NE(overLabel, elsewhere);
+    const CursorsShown cursors = CursorsOverAndBeside(dialog, kVersionLabel, IDOK);
+    EXPECT_EQ(cursors.overAnswer, TRUE);
+    EXPECT_NE(cursors.over, nullptr);
+    EXPECT_NE(cursors.beside, cursors.over);
 
     // A click on the label, as the mouse gives it to the control.
     testsupport::ClickControl(label);

@@ -218,19 +218,10 @@ TEST_F(PreferencesDialog, VersionLabelShowsTheHandAndOpensTheHomePage)
     const HWND dialog = run.FindDialog();
     ASSERT_NE(dialog, nullptr);
     const HWND label = GetDlgItem(dialog, kVersionLabel);
-    RECT labelRect;
-    RECT okRect;
-    ASSERT_TRUE(GetWindowRect(label, &labelRect));
-    ASSERT_TRUE(GetWindowRect(GetDlgItem(dialog, IDOK), &okRect));
-
-    LRESULT overLabelResult = 0;
-    LRESULT elsewhereResult = 0;
-    const HCURSOR overLabel = CursorAfterSetCursor(
-        dialog, { (labelRect.left + labelRect.right) / 2, (labelRect.top + labelRect.bottom) / 2 }, &overLabelResult);
-    const HCURSOR elsewhere = CursorAfterSetCursor(dialog, { okRect.left - 5, okRect.top - 5 }, &elsewhereResult);
-    EXPECT_EQ(overLabelResult, TRUE);
-    EXPECT_EQ(overLabel, LoadCursorW(nullptr, IDC_HAND));
-    EXPECT_NE(elsewhere, overLabel);
+    const CursorsShown cursors = CursorsOverAndBeside(dialog, kVersionLabel, IDOK);
+    EXPECT_EQ(cursors.overAnswer, TRUE);
+    EXPECT_EQ(cursors.over, LoadCursorW(nullptr, IDC_HAND));
+    EXPECT_NE(cursors.beside, cursors.over);
 
     ClickControl(label);
     ASSERT_TRUE(browser.WaitForUrls(1, 10000));

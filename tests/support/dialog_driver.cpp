@@ -54,4 +54,18 @@ HCURSOR CursorAfterSetCursor(HWND dialog, POINT point, LRESULT* result)
     return info.hCursor;
 }
 
+CursorsShown CursorsOverAndBeside(HWND dialog, int id, int besideId)
+{
+    CursorsShown shown;
+    RECT control = {};
+    RECT beside = {};
+    GetWindowRect(GetDlgItem(dialog, id), &control);
+    GetWindowRect(GetDlgItem(dialog, besideId), &beside);
+    shown.over = CursorAfterSetCursor(
+        dialog, { (control.left + control.right) / 2, (control.top + control.bottom) / 2 }, &shown.overAnswer);
+    LRESULT ignored = 0;
+    shown.beside = CursorAfterSetCursor(dialog, { beside.left - 5, beside.top - 5 }, &ignored);
+    return shown;
+}
+
 }  // namespace testsupport

@@ -23,4 +23,13 @@ std::wstring WindowText(HWND window);
 // the cursor then shown, with the message's answer in *result.
 HCURSOR CursorAfterSetCursor(HWND dialog, POINT point, LRESULT* result);
 
+// The cursors the dialog shows with the mouse at the centre of control id and just above and
+// left of control besideId, with WM_SETCURSOR's answer over the first.
+struct CursorsShown {
+    HCURSOR over = nullptr;
+    LRESULT overAnswer = 0;
+    HCURSOR beside = nullptr;
+};
+CursorsShown CursorsOverAndBeside(HWND dialog, int id, int besideId);
+
 }  // namespace testsupport
