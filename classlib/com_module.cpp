@@ -90,14 +90,6 @@ void AtlSetPerUserRegistration(bool perUser) { InterlockedExchange(&g_perUserReg
 
 bool AtlGetPerUserRegistration() { return g_perUserRegistration != 0; }
 
-HMODULE AtlModuleHandle()
-{
-    HMODULE module = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&AtlModuleHandle), &module);
-    return module;
-}
-
 CAtlDllModule::CAtlDllModule(ObjectMapEntry* entries, size_t entryCount, const GUID& libid, UINT moduleScriptId)
     : m_entries(entries), m_entryCount(entryCount), m_libid(libid), m_moduleScriptId(moduleScriptId)
 {

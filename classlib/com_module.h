@@ -1,6 +1,7 @@
 #pragma once
 // The module object of an in-process COM server: its lock count, its object map and the
 // exported entries' work (class objects, self-registration, DllInstall, unload test).
+#include "classlib/module_handle.h"
 #include "classlib/registrar.h"
 
 #include <windows.h>
@@ -40,9 +41,6 @@ extern CAtlModule* _pAtlModule;
 // Per-user registration: HKCR scripts and the type library go to the current user's classes.
 void AtlSetPerUserRegistration(bool perUser);
 bool AtlGetPerUserRegistration();
-
-// The module (DLL) that holds this code.
-HMODULE AtlModuleHandle();
 
 class CAtlDllModule : public CAtlModule {
 public:

@@ -2,6 +2,8 @@
 
 #include <process.h>
 
+#include <memory>
+
 namespace {
 
 // The module holding the thread's procedure, referenced for the thread's life; null for
@@ -51,20 +53,22 @@ CWinThread* AfxBeginThread(AFX_THREADPROC procedure, LPVOID parameter, int prior
                            UINT stackSize, DWORD createFlags, LPSECURITY_ATTRIBUTES security)
 {
     if (!procedure) return nullptr;
-    CWinThread* thread = new CWinThread(procedure, parameter);
-    ThreadStart* start = new ThreadStart{thread, ReferenceModuleOf(procedure)};
+    // Owned here until the thread runs, so an allocation that fails leaks nothing.
+    auto thread = std::make_unique<CWinThread>(procedure, parameter);
+    auto start = std::make_unique<ThreadStart>(ThreadStart{thread.get(), nullptr});
+    start->module = ReferenceModuleOf(procedure);
     unsigned threadId = 0;
-    const uintptr_t handle = _beginthreadex(security, stackSize, RunThread, start,
+    const uintptr_t handle = _beginthreadex(security, stackSize, RunThread, start.get(),
                                             CREATE_SUSPENDED, &threadId);
     if (!handle) {
         if (start->module) FreeLibrary(start->module);
-        delete start;
-        delete thread;
         return nullptr;
     }
+    start.release();  // the thread's now
     thread->m_hThread = reinterpret_cast<HANDLE>(handle);
     thread->m_nThreadID = threadId;
     SetThreadPriority(thread->m_hThread, priority);
-    if (!(createFlags & CREATE_SUSPENDED)) thread->ResumeThread();
-    return thread;
+    CWinThread* started = thread.release();
+    if (!(createFlags & CREATE_SUSPENDED)) started->ResumeThread();
+    return started;
 }

@@ -1,5 +1,7 @@
 #include "common/engine.h"
 
+#include "classlib/module_handle.h"
+
 #include <cwchar>
 #include <mutex>
 
@@ -16,19 +18,10 @@ bool BothEntriesSet()
     return g_engineFunctions.Optimize && g_engineFunctions.IsSupported;
 }
 
-HMODULE ModuleHoldingThisCode()
-{
-    HMODULE module = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS
-                           | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&ModuleHoldingThisCode), &module);
-    return module;
-}
-
 // Builds "<folder of this module>\Plenzar.dll" in path; false when it does not fit.
 bool BuildEnginePath(wchar_t (&path)[MAX_PATH])
 {
-    DWORD length = GetModuleFileNameW(ModuleHoldingThisCode(), path, MAX_PATH);
+    DWORD length = GetModuleFileNameW(AtlModuleHandle(), path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return false; // a cut module path would name the wrong folder
     path[length] = L'\0';

@@ -2,10 +2,11 @@
 
 #include "classlib/thread.h"
 #include "common/http_client.h"
+#include "common/local_date.h"
 #include "common/settings.h"
 
 #include <atomic>
-#include <ctime>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <vector>
@@ -14,6 +15,10 @@ namespace {
 
 std::atomic<StatisticsPendingHook> g_onPending{nullptr};
 std::atomic<StatisticsPendingHook> g_onEnded{nullptr};
+std::atomic<StatisticsThreadStarter> g_threadStarter{nullptr};
+
+// What is sent is subtracted afterwards: one upload at a time.
+std::mutex g_uploadLock;
 
 void NotifyPending()
 {
@@ -48,12 +53,55 @@ bool ForgetTimer(UINT_PTR id)
     return false;
 }
 
-int TodayDayOfYear()
+}  // namespace
+
+namespace {
+
+// Starts the worker with its own share of the upload; false when no thread runs it.
+bool StartUploadWorker(const std::shared_ptr<CUsageUpload>& upload) noexcept
 {
-    const __time64_t now = _time64(nullptr);
-    tm local = {};
-    if (_localtime64_s(&local, &now) != 0) return 0;
-    return local.tm_yday;
+    try {
+        auto share = std::make_unique<std::shared_ptr<CUsageUpload>>(upload);
+        const StatisticsThreadStarter starter = g_threadStarter.load();
+        if (!(starter ? starter : AfxBeginThread)(UploadStatisticsThreadProc, share.get(),
+                                                  THREAD_PRIORITY_NORMAL, 0, 0, nullptr))
+            return false;
+        share.release();  // the worker's now
+        return true;
+    } catch (...) {  // no memory for the thread's objects
+        return false;
+    }
+}
+
+// Sends what the upload takes from its store; true on success.
+bool SendRecords(CUsageUpload& upload) noexcept
+{
+    try {
+        if (!upload.TakeRecords()) return false;
+        const std::string body = CUsageStatistics::JsonOf(upload.Records());
+        CHttpClient client;
+        client.m_verbFlag = CHttpClient::kVerbPost;
+        client.m_contentType = HttpContentTypeJson;
+        client.m_connectTimeout = kStatisticsUploadTimeoutMs;
+        client.m_sendTimeout = kStatisticsUploadTimeoutMs;
+        client.m_receiveTimeout = kStatisticsUploadTimeoutMs;
+        client.m_extraHeader = CUsageStatistics::AgentHeaderOf(upload.StoreName());
+        if (!client.SendRequest(kStatisticsUrl, body.data(), static_cast<DWORD>(body.size())))
+            return false;
+        DWORD length = 0;
+        client.GetResponse(length);
+        return true;
+    } catch (...) {  // CHttpClientInitError or no memory: a failed upload
+        return false;
+    }
+}
+
+bool SendUpload(CUsageUpload& upload)
+{
+    std::lock_guard<std::mutex> lock(g_uploadLock);
+    const bool sent = SendRecords(upload);
+    upload.Finish(sent);
+    return sent;
 }
 
 }  // namespace
@@ -63,6 +111,8 @@ void SetStatisticsPendingHooks(StatisticsPendingHook onPending, StatisticsPendin
     g_onPending = onPending;
     g_onEnded = onEnded;
 }
+
+void SetStatisticsThreadStarter(StatisticsThreadStarter starter) { g_threadStarter = starter; }
 
 bool IsStatisticsUploadDue(std::uint32_t today, std::uint32_t lastUploadDay)
 {
@@ -113,16 +163,22 @@ VOID CALLBACK StatisticsTimerProc(HWND window, UINT message, UINT_PTR timerId, D
     KillTimer(nullptr, timerId);
     // Forgotten before the scheduler runs: it may be given the same id for its next timer.
     const bool wasPending = ForgetTimer(timerId);
-    ScheduleStatisticsUpload();
+    try {
+        ScheduleStatisticsUpload();
+    } catch (...) {
+        // Out of memory or settings that can't be read: no upload this time. Nothing may
+        // reach the host's message loop.
+    }
     if (wasPending) NotifyEnded();
 }
 
 void ScheduleStatisticsUpload()
 {
     bool rearm = false;
+    std::shared_ptr<CUsageUpload> upload;
     WithCurrentUsageStatistics([&](CUsageStatistics* store) {
         if (!store) return;
-        const int today = TodayDayOfYear();
+        const int today = TodaysDayOfYear();
         CSettings settings;
         const bool due = !store->IsEmpty() &&
                          IsStatisticsUploadDue(static_cast<std::uint32_t>(today),
@@ -134,44 +190,36 @@ void ScheduleStatisticsUpload()
         settings.productImprovementSendData = today;
         settings.Save(SETTING_PRODUCT_IMPROVEMENT_SEND_DATA);
         // Registered before the thread exists, so the teardown cannot miss it.
-        store->BeginWorker();
+        upload = store->BeginUpload();
+    });
+    if (upload) {
         NotifyPending();
-        if (!AfxBeginThread(UploadStatisticsThreadProc, store, THREAD_PRIORITY_NORMAL, 0, 0, nullptr)) {
-            store->EndWorker();
+        if (!StartUploadWorker(upload)) {
+            // No thread will end it: it ends here, before it took anything from the store,
+            // so no teardown waits for it and no hold stays.
+            upload->Finish(false);
             NotifyEnded();
         }
-    });
+    }
     if (rearm) StartStatisticsTimer(kWeeklyScheduleDelayMs);
 }
 
 UINT __cdecl UploadStatisticsThreadProc(LPVOID parameter)
 {
-    CUsageStatistics* store = static_cast<CUsageStatistics*>(parameter);
-    if (!store) return 0;
-    UploadStatistics(*store);
-    store->EndWorker();  // from here on the store may be gone
-    NotifyEnded();
+    std::unique_ptr<std::shared_ptr<CUsageUpload>> share(
+        static_cast<std::shared_ptr<CUsageUpload>*>(parameter));
+    if (!share) return 0;
+    if (*share) SendUpload(**share);
+    share.reset();
+    NotifyEnded();  // from here on the library may be released
     return 0;
 }
 
 bool UploadStatistics(CUsageStatistics& store)
 {
-    static std::mutex uploadLock;  // what is sent is subtracted afterwards: one at a time
-    std::lock_guard<std::mutex> lock(uploadLock);
     try {
-        const std::map<std::string, UsageRecord> sent = store.CopyRecords();
-        const std::string body = CUsageStatistics::JsonOf(sent);
-        CHttpClient client;
-        client.m_verbFlag = CHttpClient::kVerbPost;
-        client.m_contentType = HttpContentTypeJson;
-        client.m_extraHeader = store.BuildAgentHeader();
-        if (!client.SendRequest(kStatisticsUrl, body.data(), static_cast<DWORD>(body.size())))
-            return false;
-        DWORD length = 0;
-        client.GetResponse(length);
-        store.RemoveSent(sent);
-        return true;
-    } catch (const std::exception&) {  // CHttpClientInitError among them: a failed upload
+        return SendUpload(*store.BeginUpload());
+    } catch (const std::bad_alloc&) {
         return false;
     }
 }

@@ -1,6 +1,7 @@
 #include "common/update_check.h"
 
 #include "common/http_client.h"
+#include "common/local_date.h"
 #include "common/settings.h"
 #include "common/text_conversion.h"
 #include "common/vendor_urls.h"
@@ -9,19 +10,9 @@
 
 #include <shellapi.h>
 
-#include <ctime>
-
 std::wstring g_updateCheckExtraHeader;
 
 namespace {
-
-// Today's day of the month (1 to 31) in local time, or 0 when the clock cannot be read.
-int TodaysDayOfMonth()
-{
-    const __time64_t now = _time64(nullptr);
-    const tm* local = _localtime64(&now);
-    return local ? local->tm_mday : 0;
-}
 
 // Asks the endpoint; the reply body as text, or false when the request failed.
 bool RequestLatestVersion(std::string& reply)
@@ -66,7 +57,11 @@ void StartUpdateTimer()
 void CALLBACK UpdateTimerProc(HWND, UINT, UINT_PTR timerId, DWORD)
 {
     KillTimer(nullptr, timerId);
-    CheckForUpdate();
+    try {
+        CheckForUpdate();
+    } catch (...) {
+        // Out of memory: no check this time. Nothing may reach the host's message loop.
+    }
 }
 
 void CheckForUpdate()

@@ -6,8 +6,10 @@
 #include "common/text_conversion.h"
 #include "common/version_info.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <stdexcept>
 #include <vector>
 
@@ -27,6 +29,14 @@ public:
     ExclusiveStoreLock& operator=(const ExclusiveStoreLock&) = delete;
 };
 
+class SharedStoreLock {
+public:
+    SharedStoreLock() { AcquireSRWLockShared(&g_storeLock); }
+    ~SharedStoreLock() { ReleaseSRWLockShared(&g_storeLock); }
+    SharedStoreLock(const SharedStoreLock&) = delete;
+    SharedStoreLock& operator=(const SharedStoreLock&) = delete;
+};
+
 struct FileCloser {
     void operator()(FILE* file) const { fclose(file); }
 };
@@ -37,6 +47,47 @@ std::int32_t WrappingAdd(std::int32_t a, std::int32_t b)
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
 }
 
+// Adds each record's count and value to the entry of its key, or inserts it.
+void AddInto(UsageRecords& target, const UsageRecords& records)
+{
+    for (const auto& entry : records) {
+        const auto inserted = target.emplace(entry);
+        if (inserted.second) continue;
+        UsageRecord& record = inserted.first->second;
+        record.count = WrappingAdd(record.count, entry.second.count);
+        record.value = WrappingAdd(record.value, entry.second.value);
+    }
+}
+
+// The records of a data file by name; the first of equal names wins. A missing or
+// unreadable file gives none, a trailing partial record is ignored.
+UsageRecords ReadDataFile(const std::wstring& path)
+{
+    UsageRecords records;
+    if (path.empty()) return records;
+    FileHandle file(_wfopen(path.c_str(), L"rb"));
+    if (!file) return records;
+    UsageRecord record;
+    while (fread(&record, 1, sizeof(record), file.get()) == sizeof(record))
+        records.emplace(std::string(record.name, strnlen(record.name, sizeof(record.name))), record);
+    return records;
+}
+
+// Replaces the data file by the records in key order; no records, no file. A file that
+// can't be deleted or created is ignored.
+void WriteDataFile(const std::wstring& path, const UsageRecords& records)
+{
+    if (path.empty()) return;
+    std::vector<UsageRecord> buffer;
+    buffer.reserve(records.size());
+    for (const auto& entry : records) buffer.push_back(entry.second);
+    DeleteFileW(path.c_str());
+    if (buffer.empty()) return;
+    FileHandle file(_wfopen(path.c_str(), L"wb"));
+    if (!file) return;
+    fwrite(buffer.data(), sizeof(UsageRecord), buffer.size(), file.get());
+}
+
 }  // namespace
 
 namespace usage_statistics_detail {
@@ -44,7 +95,8 @@ void LockStoreShared() { AcquireSRWLockShared(&g_storeLock); }
 void UnlockStoreShared() { ReleaseSRWLockShared(&g_storeLock); }
 }  // namespace usage_statistics_detail
 
-CUsageStatistics::CUsageStatistics(const std::wstring& storeName)
+CUsageStatistics::CUsageStatistics(const std::wstring& storeName, StatisticsTeardown teardown)
+    : m_teardown(teardown)
 {
     {
         ExclusiveStoreLock lock;
@@ -65,8 +117,12 @@ CUsageStatistics::~CUsageStatistics()
         if (g_pUsageStatistics == this) g_pUsageStatistics = nullptr;
     }
     KillStatisticsTimersOfThisThread();
-    WaitForWorkers();
+    if (m_teardown == StatisticsTeardown::WaitForUpload) WaitForUploads(kStatisticsUploadWaitLimitMs);
     CSettings settings;
+    // Under the store lock: an upload ending now finds its store either still here or
+    // detached with its records saved, and a store built meanwhile reads the file saved.
+    ExclusiveStoreLock lock;
+    DetachUploads();
     if (settings.productImprovement) SaveToFile();
 }
 
@@ -127,38 +183,14 @@ void CUsageStatistics::Add(std::string name, std::int32_t value)
 
 void CUsageStatistics::LoadFromFile()
 {
-    const std::wstring path = GetDataFilePath();
-    if (path.empty()) return;
-    FileHandle file(_wfopen(path.c_str(), L"rb"));
-    if (!file) return;
-
-    std::vector<UsageRecord> loaded;
-    UsageRecord record;
-    while (fread(&record, 1, sizeof(record), file.get()) == sizeof(record))
-        loaded.push_back(record);
-
+    const UsageRecords loaded = ReadDataFile(GetDataFilePath());
     std::lock_guard<std::mutex> lock(m_recordsLock);
-    for (const UsageRecord& each : loaded) {
-        // emplace keeps an existing entry: the first of equal names wins.
-        m_records.emplace(std::string(each.name, strnlen(each.name, sizeof(each.name))), each);
-    }
+    m_records.insert(loaded.begin(), loaded.end());  // an existing entry is kept
 }
 
 void CUsageStatistics::SaveToFile() const
 {
-    std::vector<UsageRecord> buffer;
-    {
-        std::lock_guard<std::mutex> lock(m_recordsLock);
-        buffer.reserve(m_records.size());
-        for (const auto& entry : m_records) buffer.push_back(entry.second);
-    }
-    const std::wstring path = GetDataFilePath();
-    if (path.empty()) return;
-    DeleteFileW(path.c_str());
-    if (buffer.empty()) return;
-    FileHandle file(_wfopen(path.c_str(), L"wb"));
-    if (!file) return;
-    fwrite(buffer.data(), sizeof(UsageRecord), buffer.size(), file.get());
+    WriteDataFile(GetDataFilePath(), CopyRecords());
 }
 
 std::wstring GetTempFolder()
@@ -175,12 +207,14 @@ std::wstring GetTempFolder()
     return longer;
 }
 
-std::wstring CUsageStatistics::GetDataFilePath() const
+std::wstring CUsageStatistics::GetDataFilePath() const { return DataFilePathOf(m_name); }
+
+std::wstring CUsageStatistics::DataFilePathOf(const std::wstring& storeName)
 {
     const std::wstring folder = GetTempFolder();
     // Without a temporary folder there is no data file (never one in the working folder).
     if (folder.empty()) return std::wstring();
-    return folder + m_name + kUsageDataFileSuffix;
+    return folder + storeName + kUsageDataFileSuffix;
 }
 
 std::string EscapeJsonText(const std::string& name)
@@ -204,7 +238,7 @@ std::string EscapeJsonText(const std::string& name)
     return escaped;
 }
 
-std::string CUsageStatistics::JsonOf(const std::map<std::string, UsageRecord>& records)
+std::string CUsageStatistics::JsonOf(const UsageRecords& records)
 {
     std::string json = "{ \"data\": [";
     bool first = true;
@@ -224,7 +258,9 @@ std::string CUsageStatistics::ToJson() const
     return JsonOf(m_records);
 }
 
-std::wstring CUsageStatistics::BuildAgentHeader() const
+std::wstring CUsageStatistics::BuildAgentHeader() const { return AgentHeaderOf(m_name); }
+
+std::wstring CUsageStatistics::AgentHeaderOf(const std::wstring& storeName)
 {
     const CUtf8ToWide moduleVersion(GetModuleVersionString().c_str());
     const CUtf8ToWide hostVersion(GetProcessVersionString().c_str());
@@ -233,7 +269,7 @@ std::wstring CUsageStatistics::BuildAgentHeader() const
         return std::wstring(converted.c_str() ? converted.c_str() : L"");
     };
     return L"X-PlenzarFile-Agent: " + text(moduleVersion) + L"|" + text(hostVersion) + L"|" + id +
-           L"|" + m_name;
+           L"|" + storeName;
 }
 
 bool CUsageStatistics::IsEmpty() const
@@ -242,13 +278,13 @@ bool CUsageStatistics::IsEmpty() const
     return m_records.empty();
 }
 
-std::map<std::string, UsageRecord> CUsageStatistics::CopyRecords() const
+UsageRecords CUsageStatistics::CopyRecords() const
 {
     std::lock_guard<std::mutex> lock(m_recordsLock);
     return m_records;
 }
 
-void CUsageStatistics::RemoveSent(const std::map<std::string, UsageRecord>& sent)
+void CUsageStatistics::RemoveSent(const UsageRecords& sent)
 {
     std::lock_guard<std::mutex> lock(m_recordsLock);
     for (const auto& entry : sent) {
@@ -264,22 +300,107 @@ void CUsageStatistics::RemoveSent(const std::map<std::string, UsageRecord>& sent
     }
 }
 
-void CUsageStatistics::BeginWorker()
+void CUsageStatistics::AddRecords(const UsageRecords& records)
 {
-    std::lock_guard<std::mutex> lock(m_workers->lock);
-    ++m_workers->running;
+    std::lock_guard<std::mutex> lock(m_recordsLock);
+    AddInto(m_records, records);
 }
 
-void CUsageStatistics::EndWorker()
+std::shared_ptr<CUsageUpload> CUsageStatistics::BeginUpload()
 {
-    const std::shared_ptr<WorkerGate> gate = m_workers;  // the store may go once it is told
-    std::lock_guard<std::mutex> lock(gate->lock);
-    --gate->running;
-    gate->ended.notify_all();
+    std::shared_ptr<CUsageUpload> upload(new CUsageUpload(this));
+    upload->m_storeName = m_name;
+    std::lock_guard<std::mutex> lock(m_uploadsLock);
+    m_uploads.push_back(upload);
+    return upload;
 }
 
-void CUsageStatistics::WaitForWorkers()
+void CUsageStatistics::WaitForUploads(DWORD timeoutMs)
 {
-    std::unique_lock<std::mutex> lock(m_workers->lock);
-    m_workers->ended.wait(lock, [this] { return m_workers->running == 0; });
+    std::vector<std::shared_ptr<CUsageUpload>> uploads;
+    try {
+        std::lock_guard<std::mutex> lock(m_uploadsLock);
+        uploads = m_uploads;
+    } catch (const std::bad_alloc&) {
+        return;  // not waiting loses nothing: the uploads put back what they fail to send
+    }
+    const DWORD start = GetTickCount();
+    for (const auto& upload : uploads) {
+        const DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= timeoutMs || !upload->WaitUntilEnded(timeoutMs - elapsed)) return;
+    }
+}
+
+// Under the exclusive store lock.
+void CUsageStatistics::DetachUploads()
+{
+    std::lock_guard<std::mutex> lock(m_uploadsLock);
+    for (const auto& upload : m_uploads) {
+        RemoveSent(upload->m_records);  // the upload carries them now
+        upload->m_store = nullptr;
+    }
+    m_uploads.clear();
+}
+
+// Under the exclusive store lock.
+void CUsageStatistics::ForgetUpload(const CUsageUpload* upload)
+{
+    std::lock_guard<std::mutex> lock(m_uploadsLock);
+    for (auto it = m_uploads.begin(); it != m_uploads.end(); ++it) {
+        if (it->get() == upload) {
+            m_uploads.erase(it);
+            return;
+        }
+    }
+}
+
+bool CUsageUpload::TakeRecords()
+{
+    SharedStoreLock lock;
+    if (!m_store) return false;
+    m_records = m_store->CopyRecords();
+    return true;
+}
+
+void CUsageUpload::Finish(bool sent) noexcept
+{
+    try {
+        const bool putBack = !sent && !m_records.empty();
+        const bool productImprovement = putBack && CSettings().productImprovement != 0;
+        ExclusiveStoreLock lock;
+        if (m_store) {
+            if (sent) m_store->RemoveSent(m_records);
+            m_store->ForgetUpload(this);
+            m_store = nullptr;
+        } else if (putBack) {
+            PutBack(productImprovement);
+        }
+    } catch (...) {
+        // Out of memory while putting records back: they are lost, the upload still ends.
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_endedLock);
+        m_ended = true;
+    }
+    m_endedSignal.notify_all();
+}
+
+// Under the exclusive store lock, after the store's teardown saved what remained.
+void CUsageUpload::PutBack(bool productImprovement) const
+{
+    if (g_pUsageStatistics && g_pUsageStatistics->Name() == m_storeName) {
+        g_pUsageStatistics->AddRecords(m_records);  // its file was read already
+        return;
+    }
+    if (!productImprovement) return;  // the file is written only while it is set
+    const std::wstring path = CUsageStatistics::DataFilePathOf(m_storeName);
+    UsageRecords merged = ReadDataFile(path);
+    AddInto(merged, m_records);
+    WriteDataFile(path, merged);
+}
+
+bool CUsageUpload::WaitUntilEnded(DWORD timeoutMs)
+{
+    std::unique_lock<std::mutex> lock(m_endedLock);
+    return m_endedSignal.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return m_ended; });
 }

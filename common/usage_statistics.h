@@ -5,8 +5,9 @@
 // Threads (see common/README.md, "Usage statistics"): counting goes through the static
 // Count/CountProfile, which reach the current store under the process-wide store lock, so
 // no count reaches a store that another thread is tearing down. The teardown unpublishes
-// the store first, kills the scheduler timers of its thread, waits for the upload worker
-// it started, and only then saves.
+// the store first, kills the scheduler timers of its thread and, by default, returns at
+// once whatever an upload is doing: the upload (CUsageUpload) carries what it sends and
+// puts it back when the send fails.
 #include "common/plenzar_profile.h"
 
 #include <windows.h>
@@ -18,6 +19,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 // One counted event, laid out exactly as in the data file (little-endian, no gaps).
 struct UsageRecord {
@@ -32,21 +34,66 @@ static_assert(offsetof(UsageRecord, count) == 64 && offsetof(UsageRecord, value)
 // Data file name: <temporary folder><store name><this>.
 constexpr wchar_t kUsageDataFileSuffix[] = L"_data.dat";
 
+using UsageRecords = std::map<std::string, UsageRecord>;
+
+// How the teardown meets an upload that is still under way.
+enum class StatisticsTeardown {
+    // Return at once, for a host's window thread (the libraries): the teardown saves what
+    // the upload does not carry, and the upload puts back what it fails to send.
+    ReturnAtOnce,
+    // Wait for the upload to end, at most kStatisticsUploadWaitLimitMs (its request's
+    // time-outs), so nothing is lost when the process ends right after (the program).
+    WaitForUpload,
+};
+
+class CUsageStatistics;
+
+// One upload of a store's records, shared by the store and the worker sending them so
+// that either may end first. The store and the records taken are guarded by the store
+// lock; at most one upload of the process sends at a time (statistics_upload.cpp).
+class CUsageUpload {
+public:
+    // Takes the records to send from the store; false when the store is gone already (its
+    // teardown saved the records, so there is nothing to send).
+    bool TakeRecords();
+    const UsageRecords& Records() const { return m_records; }
+    const std::wstring& StoreName() const { return m_storeName; }
+    // The send is over. Sent: the records leave the store, if it lives. Not sent and the
+    // store gone: they go back into the process's newer store of that name, or else into
+    // the data file when productImprovement is set. Then the upload has ended.
+    void Finish(bool sent) noexcept;
+    // False when the upload had not ended within timeoutMs.
+    bool WaitUntilEnded(DWORD timeoutMs);
+
+private:
+    friend class CUsageStatistics;
+    explicit CUsageUpload(CUsageStatistics* store) : m_store(store) {}
+    void PutBack(bool productImprovement) const;
+
+    CUsageStatistics* m_store;  // null once the store is torn down
+    std::wstring m_storeName;
+    UsageRecords m_records;  // what the upload carries, once taken
+    std::mutex m_endedLock;
+    std::condition_variable m_endedSignal;
+    bool m_ended = false;
+};
+
 class CUsageStatistics {
 public:
     // Becomes the process's store: loads the data file, publishes itself in
     // g_pUsageStatistics and starts the 3000 ms scheduler timer on this thread. Throws
     // std::logic_error when a store exists; nothing is read or started then.
-    explicit CUsageStatistics(const std::wstring& storeName);
-    // Unpublishes the store, kills the scheduler timers armed on this thread, waits for a
-    // running upload worker of this store, then saves the data file when productImprovement
-    // is set. Must not run under the loader lock (DllMain).
+    explicit CUsageStatistics(const std::wstring& storeName,
+                              StatisticsTeardown teardown = StatisticsTeardown::ReturnAtOnce);
+    // Unpublishes the store, kills the scheduler timers armed on this thread, meets a
+    // running upload as the teardown setting says, then saves the data file when
+    // productImprovement is set. Must not run under the loader lock (DllMain).
     ~CUsageStatistics();
     CUsageStatistics(const CUsageStatistics&) = delete;
     CUsageStatistics& operator=(const CUsageStatistics&) = delete;
 
-    // A new store, or null when the process has one already (no exception): for hosts
-    // whose threads may race to build the store.
+    // A new store (returning at once at teardown), or null when the process has one
+    // already (no exception): for hosts whose threads may race to build the store.
     static std::unique_ptr<CUsageStatistics> CreateIfNone(const std::wstring& storeName);
 
     // Count into the current store; without one they do nothing. True when a store took
@@ -62,39 +109,41 @@ public:
     void LoadFromFile();
     void SaveToFile() const;
     std::wstring GetDataFilePath() const;
+    static std::wstring DataFilePathOf(const std::wstring& storeName);
     // { "data": [...]} of the entries in key order; names escaped for JSON.
     std::string ToJson() const;
-    static std::string JsonOf(const std::map<std::string, UsageRecord>& records);
+    static std::string JsonOf(const UsageRecords& records);
     // "X-PlenzarFile-Agent: <module version>|<host version>|<anonymous id>|<store name>".
     std::wstring BuildAgentHeader() const;
+    static std::wstring AgentHeaderOf(const std::wstring& storeName);
 
     const std::wstring& Name() const { return m_name; }
     bool IsEmpty() const;
-    std::map<std::string, UsageRecord> CopyRecords() const;
+    UsageRecords CopyRecords() const;
 
-    // After a successful upload of sent (a copy of the records): removes what was sent,
-    // keeping counts made since. A -= of the sent count and value; an entry whose count
-    // did not change since is erased.
-    void RemoveSent(const std::map<std::string, UsageRecord>& sent);
-    // A worker of this store is about to start / has ended; the teardown waits for none.
-    void BeginWorker();
-    void EndWorker();
+    // Removes what an upload carries (once sent, or when the teardown leaves it running),
+    // keeping counts made since. A -= of the carried count and value; an entry whose count
+    // did not change is erased.
+    void RemoveSent(const UsageRecords& sent);
+    // Adds records, count and value, as if counted again (an upload's put-back).
+    void AddRecords(const UsageRecords& records);
+    // A new upload of this store, registered before its worker exists so the teardown
+    // cannot miss it. Throws std::bad_alloc.
+    std::shared_ptr<CUsageUpload> BeginUpload();
 
 private:
-    void WaitForWorkers();
+    friend class CUsageUpload;
+    void WaitForUploads(DWORD timeoutMs);
+    void DetachUploads();
+    void ForgetUpload(const CUsageUpload* upload);
 
-    std::map<std::string, UsageRecord> m_records;
+    UsageRecords m_records;
     std::wstring m_name;
+    StatisticsTeardown m_teardown;
     mutable std::mutex m_recordsLock;  // every access to m_records
 
-    // Shared with the workers so that the last one can still unlock it after the teardown,
-    // woken by it, has freed the store.
-    struct WorkerGate {
-        std::mutex lock;
-        std::condition_variable ended;
-        int running = 0;
-    };
-    std::shared_ptr<WorkerGate> m_workers = std::make_shared<WorkerGate>();
+    std::mutex m_uploadsLock;  // m_uploads
+    std::vector<std::shared_ptr<CUsageUpload>> m_uploads;  // under way, not yet finished
 };
 
 // The process's store, or null. Set and cleared under the store lock (usage_statistics.cpp);

@@ -1,5 +1,7 @@
 #include "common/version_info.h"
 
+#include "classlib/module_handle.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -98,14 +100,8 @@ std::string FormatProductVersion(const CFileVersionInfo& info)
 
 std::string GetModuleVersionString()
 {
-    // The module whose code this is: the deliverable's own DLL or exe, never its host.
-    HMODULE self = nullptr;
-    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                                GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                            reinterpret_cast<LPCWSTR>(&GetModuleVersionString), &self))
-        return std::string();
     CFileVersionInfo info;
-    info.CreateFromModule(self);
+    info.CreateFromModule(AtlModuleHandle());
     return FormatProductVersion(info);
 }
 

@@ -58,7 +58,8 @@ BOOL CPlenzarFileApp::InitInstance()
 
     StartUpdateTimer();
     {
-        CUsageStatistics statistics(L"PlenzarFile");
+        // The process ends after the teardown: it waits for an upload under way.
+        CUsageStatistics statistics(L"PlenzarFile", StatisticsTeardown::WaitForUpload);
         if (argumentCount == 1) {
             CPlenzarFileDlg dialog;
             m_pMainWnd = &dialog;

@@ -1,35 +1,34 @@
 #include "desktop/process_files.h"
 
-#include "common/output_name.h"
-#include "common/source_file.h"
+#include "common/file_conversion.h"
 #include "desktop/desktop_folder.h"
 #include "desktop/shared.h"
 
-#include <cstdint>
-#include <cstdio>
+namespace {
 
-bool ProcessFiles(std::vector<std::wstring>& files)
+// The batch counts each file's extension with its size, never the profile.
+void CountExtension(const std::wstring& extension, std::int32_t length, PlenzarProfile)
+{
+    const CWideToUtf8 eventName(extension.c_str());
+    CUsageStatistics::Count(eventName.c_str() ? eventName.c_str() : "", length);
+}
+
+}  // namespace
+
+void ProcessFiles(std::vector<std::wstring>& files)
 {
     const CSettings settings;
     const PlenzarProfile profile = settings.appDefaultPlenzarProfile;
     const bool toDesktop = settings.appOutputToDesktop != 0;
 
     for (const std::wstring& source : files) {
-        const wchar_t* path = source.c_str();
-        if (g_engineFunctions.IsSupported(path) != 1)
+        if (g_engineFunctions.IsSupported(source.c_str()) != 1)
             continue;
         SplitPath parts;
-        if (!SplitFilePath(path, parts))
+        if (!SplitFilePath(source.c_str(), parts))
             continue;
         if (toDesktop)
             MoveToDesktop(parts);
-        wchar_t output[kOutputPathChars] = {};
-        if (!FindFreeOutputPath(parts, output))
-            continue;
-
-        const CWideToUtf8 eventName(parts.extension);
-        CUsageStatistics::Count(eventName.c_str() ? eventName.c_str() : "", QueryFileLength(source));
-        g_engineFunctions.Optimize(path, output, static_cast<int>(kOutputPathChars), profile);
+        ConvertIntoFreeName(source, parts, profile, &CountExtension);
     }
-    return true;
 }

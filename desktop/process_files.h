@@ -4,6 +4,6 @@
 #include <string>
 #include <vector>
 
-// Always returns true; a file that is refused, whose name does not fit, or that the
-// engine fails on is passed over silently.
-bool ProcessFiles(std::vector<std::wstring>& files);
+// A file that is refused, whose name does not fit, or that the engine fails on is
+// passed over silently.
+void ProcessFiles(std::vector<std::wstring>& files);

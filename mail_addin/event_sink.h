@@ -8,7 +8,7 @@
 extern const IID IID_OutlookApplicationEvents;  // {0006304E-0000-0000-C000-000000000046}
 extern const IID IID_OutlookItemEvents;         // {0006303A-0000-0000-C000-000000000046}
 
-class CAppEventListener : public IDispatch {
+class CAppEventListener final : public IDispatch {
 public:
     CAppEventListener();
     // IUnknown, IDispatch

@@ -1,24 +1,29 @@
 #!/usr/bin/env bash
 # Builds both trees and runs the benchmarks once under Wine: the desktop program's batch of
-# 1,000 files, and the shell extension's Initialize and QueryContextMenu for 1,000 files,
-# each against a bare loop of the same engine calls.
+# 1,000 files, and the shell extension's Initialize and QueryContextMenu for 1,000, 10,000
+# and 100,000 files, each against a bare loop of the same engine calls; the mail add-in's
+# attachment pipeline over 100 attachments of 3 MB, against a bare loop of the same Outlook
+# calls, file copies and engine calls.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
 
 run_in_tree() {
   local arch=$1 program=$2
+  shift 2
   "$root/scripts/build.sh" "$arch" >/dev/null
   "$root/scripts/wine-prefix.sh" "$root/build/$arch"
   (
     source "$root/scripts/wine-env.sh" "$root/build/$arch"
     wineserver -p </dev/null >/dev/null 2>&1
     trap 'wineserver -k 2>/dev/null || true' EXIT
-    wine "$root/build/$arch/bin/$program" </dev/null 2>/dev/null | tr -d '\r'
+    wine "$root/build/$arch/bin/$program" "$@" </dev/null 2>/dev/null | tr -d '\r'
   )
 }
 
 echo "== PlenzarFile.exe batch (64-bit)"
 run_in_tree x86_64 bench/batch_benchmark.exe
+echo "== PlenzarMail.dll attachment pipeline (64-bit)"
+run_in_tree x86_64 mail_pipeline_benchmark.exe
 echo "== PlenzarFileShell.dll menu (32-bit)"
-run_in_tree i686 shell_ext_bench.exe
+run_in_tree i686 shell_ext_bench.exe 1000 10000 100000

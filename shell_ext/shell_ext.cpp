@@ -1,10 +1,9 @@
 #include "shell_ext/shell_ext.h"
 
 #include "common/engine.h"
+#include "common/file_conversion.h"
 #include "shell_ext/drop_selection.h"
-#include "shell_ext/output_name.h"
 #include "shell_ext/resource.h"
-#include "common/source_file.h"
 #include "shell_ext/usage_store.h"
 
 #include <new>
@@ -45,22 +44,22 @@ STDMETHODIMP CPlenzarFileShellExt::Initialize(PCIDLIST_ABSOLUTE, IDataObject* da
 {
     try {
         if (!LoadEngine()) return E_INVALIDARG;
-        std::vector<std::wstring> selection;
+        CSelectedPaths selection;
         if (FAILED(ReadDropSelection(dataObject, selection))) return E_INVALIDARG;
-        m_keptPaths.clear();
-        for (auto& path : selection) {
-            if (g_engineFunctions.IsSupported(path.c_str()) == 1) m_keptPaths.push_back(std::move(path));
-        }
-        return m_keptPaths.empty() ? E_INVALIDARG : S_OK;
+        selection.KeepOnly([](const wchar_t* path) { return g_engineFunctions.IsSupported(path) == 1; });
+        m_keptPaths = std::move(selection);
+        return m_keptPaths.Empty() ? E_INVALIDARG : S_OK;
     } catch (const std::bad_alloc&) {
-        m_keptPaths.clear();
+        m_keptPaths.Clear();
         return E_OUTOFMEMORY;
     }
 }
 
-STDMETHODIMP CPlenzarFileShellExt::QueryContextMenu(HMENU menu, UINT position, UINT firstId, UINT, UINT flags)
+STDMETHODIMP CPlenzarFileShellExt::QueryContextMenu(HMENU menu, UINT position, UINT firstId, UINT lastId, UINT flags)
 {
     if (flags & CMF_DEFAULTONLY) return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
+    // Ids beyond the host's range would be another handler's: a click would run its command.
+    if (lastId < firstId || lastId - firstId < kCommandCount - 1) return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
     HMENU submenu = CreateMenu();
     if (!submenu) return HRESULT_FROM_WIN32(GetLastError());
     for (UINT offset = 0; offset < kCommandCount; ++offset)
@@ -80,13 +79,11 @@ STDMETHODIMP CPlenzarFileShellExt::InvokeCommand(CMINVOKECOMMANDINFO* info)
     const UINT offset = LOWORD(reinterpret_cast<UINT_PTR>(info->lpVerb));
     if (offset >= kCommandCount) return E_INVALIDARG;
     const auto profile = static_cast<PlenzarProfile>(offset);  // PROFILE_TINY ... PROFILE_FULL
-    for (const auto& source : m_keptPaths) {
+    for (size_t index = 0; index < m_keptPaths.Count(); ++index) {
         try {
-            wchar_t output[kOutputPathChars] = {};
-            if (!ProposeOutputPath(source, output)) continue;
-            // Counted before the conversion, whatever the engine then makes of it.
-            CountConversion(SourceExtension(source), QueryFileLength(source), profile);
-            g_engineFunctions.Optimize(source.c_str(), output, static_cast<int>(kOutputPathChars), profile);
+            const std::wstring source = m_keptPaths[index];
+            SplitPath parts;
+            if (SplitFilePath(source.c_str(), parts)) ConvertIntoFreeName(source, parts, profile, &CountConversion);
         } catch (const std::bad_alloc&) {
             return E_OUTOFMEMORY;
         }

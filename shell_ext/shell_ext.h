@@ -2,6 +2,7 @@
 // CPlenzarFileShellExt: the context-menu handler that Explorer creates for selected files.
 #include "classlib/com_object.h"
 #include "common/usage_statistics.h"
+#include "shell_ext/selected_paths.h"
 
 #include <shlobj.h>
 
@@ -30,6 +31,6 @@ protected:
     virtual ~CPlenzarFileShellExt() = default;
 
 private:
-    std::vector<std::wstring> m_keptPaths;  // accepted by the engine, in selection order
+    CSelectedPaths m_keptPaths;  // accepted by the engine, in selection order
     std::unique_ptr<CUsageStatistics> m_builtStore;  // the process's store, when this object built it
 };

@@ -1,5 +1,6 @@
 #include "common/crypt_hash.h"
 #include "common/anonymous_id.h"
+#include "tests/support/program_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -16,14 +17,6 @@ constexpr wchar_t kUserDefaultKey[] = L"Software\\Microsoft\\Cryptography\\Provi
 constexpr wchar_t kProviderKey[] =
     L"Software\\Microsoft\\Cryptography\\Defaults\\Provider\\Plenzar Refusing Test Provider";
 
-std::wstring BesideThisProgram(const wchar_t* fileName)
-{
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path);
-    return folder.substr(0, folder.find_last_of(L'\\') + 1) + fileName;
-}
-
 struct Request {
     DWORD flags;
     std::string container;
@@ -39,7 +32,7 @@ class RefusingProviderTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_module = LoadLibraryW(BesideThisProgram(L"refusing_csp.dll").c_str());
+        m_module = LoadLibraryW(testsupport::BesideProgram(L"refusing_csp.dll").c_str());
         ASSERT_NE(m_module, nullptr);
         m_count = reinterpret_cast<CountFunction>(
             reinterpret_cast<void*>(GetProcAddress(m_module, "RecordedRequestCount")));
@@ -49,7 +42,7 @@ protected:
             reinterpret_cast<void*>(GetProcAddress(m_module, "ClearRecordedRequests")));
         ASSERT_TRUE(m_count && m_request && m_clear);
 
-        const std::wstring image = BesideThisProgram(L"refusing_csp.dll");
+        const std::wstring image = testsupport::BesideProgram(L"refusing_csp.dll");
         const DWORD type = PROV_RSA_FULL, sigInFile = 0;
         ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, kProviderKey, L"Image Path", REG_SZ, image.c_str(),
                                   static_cast<DWORD>((image.size() + 1) * sizeof(wchar_t))), ERROR_SUCCESS);

@@ -3,6 +3,7 @@
 // current folder.
 #include "common/tests/engine_probe.h"
 #include "tests/engine/test_engine.h"
+#include "tests/support/program_folder.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -17,21 +18,13 @@ namespace {
 
 using test_engine::Variant;
 
-static_assert(noexcept(LoadEngine()) && noexcept(UnloadEngine()) && noexcept(CEngine()));
-
-std::wstring ProgramFolder()
-{
-    std::wstring engine = test_engine::BuiltEnginePath(Variant::Working);
-    return engine.substr(0, engine.find_last_of(L'\\'));
-}
-
 // One loaded copy of the probe DLL.
 class Probe {
 public:
     explicit Probe(const std::wstring& folder)
     {
         std::wstring path = folder + L"\\engine_probe.dll";
-        if (!CopyFileW((ProgramFolder() + L"\\engine_probe\\engine_probe.dll").c_str(), path.c_str(), FALSE))
+        if (!CopyFileW(testsupport::BesideProgram(L"engine_probe\\engine_probe.dll").c_str(), path.c_str(), FALSE))
             return;
         m_module = LoadLibraryW(path.c_str());
         if (!m_module)

@@ -1,12 +1,13 @@
 #pragma once
-// Puts a function of our own in place of one that this test program imports, for the
-// lifetime of the object. The replacement calls the real function through Original(),
+// Puts a function of our own in place of one that this test program (or another loaded
+// module) imports, for the lifetime of the object. The replacement calls the real function through Original(),
 // so the program still talks to the real system; the test only sees the calls go by.
 #include <windows.h>
 
 class ImportSpy {
 public:
-    ImportSpy(const char* dllName, const char* functionName, void* replacement);
+    // module null: the test program itself.
+    ImportSpy(const char* dllName, const char* functionName, void* replacement, HMODULE module = nullptr);
     ~ImportSpy();
     ImportSpy(const ImportSpy&) = delete;
     ImportSpy& operator=(const ImportSpy&) = delete;

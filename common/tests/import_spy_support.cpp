@@ -12,10 +12,10 @@ void WriteSlot(void** slot, void* value)
     VirtualProtect(slot, sizeof(*slot), oldProtection, &oldProtection);
 }
 
-// The import address table slot of dllName!functionName in this program, or null.
-void** FindImportSlot(const char* dllName, const char* functionName)
+// The import address table slot of dllName!functionName in module, or null.
+void** FindImportSlot(HMODULE module, const char* dllName, const char* functionName)
 {
-    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
+    auto* base = reinterpret_cast<BYTE*>(module);
     auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
     auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
     const IMAGE_DATA_DIRECTORY& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
@@ -40,8 +40,8 @@ void** FindImportSlot(const char* dllName, const char* functionName)
 
 } // namespace
 
-ImportSpy::ImportSpy(const char* dllName, const char* functionName, void* replacement)
-    : m_slot(FindImportSlot(dllName, functionName))
+ImportSpy::ImportSpy(const char* dllName, const char* functionName, void* replacement, HMODULE module)
+    : m_slot(FindImportSlot(module ? module : GetModuleHandleW(nullptr), dllName, functionName))
 {
     if (!m_slot)
         return;

@@ -16,9 +16,6 @@ using ::testing::AnyOf;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-static_assert(noexcept(CSettings()) && noexcept(std::declval<CSettings&>().Save(0))
-              && noexcept(std::declval<CSettings&>().Load()));
-
 struct StoredValue {
     DWORD type = REG_NONE;
     std::vector<BYTE> data;
@@ -197,7 +194,7 @@ LONG WINAPI RecordingRegFlushKey(HKEY key)
     return reinterpret_cast<decltype(&RegFlushKey)>(g_flushSpy->Original())(key);
 }
 
-TEST_F(Settings, SaveWritesInFieldOrderOneThreeTwoFourToEightAndFlushesEachValueAtOnce)
+TEST_F(Settings, SaveWritesEachChosenValueInItsFixedOrderAndFlushesItAtOnce)
 {
     CSettings settings = Distinct();
     ImportSpy setValueSpy("advapi32.dll", "RegSetValueExW", reinterpret_cast<void*>(&RecordingRegSetValueExW));
@@ -252,7 +249,7 @@ TEST_F(Settings, StoredProfilesLoadUncheckedAndMissingValuesKeepTheirFields)
     EXPECT_EQ(changed.appOutputToDesktop, 1);
 }
 
-TEST_F(Settings, TheFixedExamplesOfOtherTypes)
+TEST_F(Settings, ShortBinaryValuesLoadAsNumbersAndEightByteValuesAreLeftAlone)
 {
     Store(L"mailDefaultPlenzarProfile", REG_BINARY, {0x05, 0x00});
     EXPECT_EQ(CSettings().mailDefaultPlenzarProfile, 5);

@@ -1,6 +1,7 @@
 #pragma once
 // Shared pieces of the usage statistics tests: a clean settings key and data file, a
 // message loop for the thread timers, and a count of what the pending hook reports.
+#include "common/local_date.h"
 #include "common/settings.h"
 #include "common/statistics_upload.h"
 #include "common/usage_statistics.h"
@@ -9,7 +10,6 @@
 #include <windows.h>
 
 #include <atomic>
-#include <ctime>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -46,14 +46,6 @@ inline std::string RecordBytes(const std::string& name, std::int32_t count, std:
         for (int shift = 0; shift < 32; shift += 8)
             bytes += static_cast<char>((static_cast<std::uint32_t>(field) >> shift) & 0xFF);
     return bytes;
-}
-
-inline int TodayDayOfYear()
-{
-    const __time64_t now = _time64(nullptr);
-    tm local = {};
-    _localtime64_s(&local, &now);
-    return local.tm_yday;
 }
 
 inline void StoreSettings(std::int32_t productImprovement, std::int32_t lastUploadDay)

@@ -32,7 +32,7 @@ TEST(StatisticsDueRule, AWeekAfterTheLastUploadDayAcrossTheYearsEnd)
     EXPECT_FALSE(IsStatisticsUploadDue(0, 364));  // one day
 }
 
-int DayAWeekAgo() { return (TodayDayOfYear() + 365 - 7) % 365; }
+int DayAWeekAgo() { return (TodaysDayOfYear() + 365 - 7) % 365; }
 
 CannedReply Reply(int status, DWORD delayMs = 0)
 {
@@ -66,6 +66,12 @@ protected:
         return PumpMessagesUntil([] { return PendingCount() == 0; }, timeoutMs);
     }
     static std::int32_t StoredUploadDay() { return CSettings().productImprovementSendData; }
+    static DWORD TimeOfTeardown(std::unique_ptr<CUsageStatistics>& store)
+    {
+        const DWORD start = GetTickCount();
+        store.reset();
+        return GetTickCount() - start;
+    }
 
     HttpTestServer server;
     std::unique_ptr<testsupport::ScopedWinInetProxy> proxy;
@@ -83,7 +89,7 @@ TEST_F(StatisticsUploadTest, TimerStartsTheUploadAndSuccessEmptiesTheStore)
     ASSERT_TRUE(PumpUntilRequests(1));
     ASSERT_TRUE(PumpUntilNothingPending()) << "the worker did not end";
     EXPECT_TRUE(store.IsEmpty());
-    EXPECT_EQ(StoredUploadDay(), TodayDayOfYear());
+    EXPECT_EQ(StoredUploadDay(), TodaysDayOfYear());
 
     const RecordedRequest request = server.Requests().at(0);
     EXPECT_EQ(request.method, "POST");
@@ -106,7 +112,7 @@ TEST_F(StatisticsUploadTest, FailedUploadKeepsTheRecordsAndTheDayIsStoredBeforeT
     CUsageStatistics::Count("tif", 1);
 
     ASSERT_TRUE(PumpUntilRequests(1));
-    EXPECT_EQ(StoredUploadDay(), TodayDayOfYear()) << "stored while the request is under way";
+    EXPECT_EQ(StoredUploadDay(), TodaysDayOfYear()) << "stored while the request is under way";
     EXPECT_EQ(PendingCount(), 1) << "the worker, and no weekly timer beside it";
     ASSERT_TRUE(PumpUntilNothingPending());
     EXPECT_EQ(store.CopyRecords().at("tif").count, 1);
@@ -120,7 +126,7 @@ TEST_F(StatisticsUploadTest, NotDueOrEmptyRearmsTheWeeklyTimerOnlyWithProductImp
         bool count;
         int timersAfterwards;
     };
-    for (const Case& c : {Case{1, TodayDayOfYear(), true, 1}, Case{0, TodayDayOfYear(), true, 0},
+    for (const Case& c : {Case{1, TodaysDayOfYear(), true, 1}, Case{0, TodaysDayOfYear(), true, 0},
                           Case{1, DayAWeekAgo(), false, 1}}) {
         StoreSettings(c.productImprovement, c.lastUploadDay);
         auto store = std::make_unique<CUsageStatistics>(kStoreName);
@@ -156,12 +162,12 @@ TEST_F(StatisticsUploadTest, TimerOfAnotherThreadFindsNoStoreAfterTheTeardown)
     EXPECT_EQ(StoredUploadDay(), DayAWeekAgo());
 }
 
-TEST_F(StatisticsUploadTest, TeardownWaitsForTheWorkerAndKeepsWhatWasCountedMeanwhile)
+TEST_F(StatisticsUploadTest, AWaitingTeardownWaitsForTheWorkerAndKeepsWhatWasCountedMeanwhile)
 {
     StoreSettings(1, DayAWeekAgo());
     server.SetDefaultReply(Reply(200, 1500));
     {
-        CUsageStatistics store(kStoreName);
+        CUsageStatistics store(kStoreName, StatisticsTeardown::WaitForUpload);
         CUsageStatistics::Count("jpg", 10);
         ASSERT_TRUE(PumpUntilRequests(1));
         CUsageStatistics::Count("jpg", 1);  // while the request is under way
@@ -172,6 +178,117 @@ TEST_F(StatisticsUploadTest, TeardownWaitsForTheWorkerAndKeepsWhatWasCountedMean
     EXPECT_EQ(server.Requests().at(0).body,
               "{ \"data\": [{\"name\":\"jpg\", \"count\": 1, \"value\": 10}]}");
     EXPECT_EQ(ReadFileBytes(DataFilePath()), RecordBytes("bmp", 1, 2) + RecordBytes("jpg", 1, 1));
+}
+
+TEST_F(StatisticsUploadTest, AWaitingTeardownEndsWithTheWorkersTimeOutsWhenTheHostGoesSilent)
+{
+    StoreSettings(1, DayAWeekAgo());
+    server.SetDefaultReply(Reply(200, 120000));  // takes the request, never answers
+    auto store = std::make_unique<CUsageStatistics>(kStoreName, StatisticsTeardown::WaitForUpload);
+    CUsageStatistics::Count("jpg", 10);
+    ASSERT_TRUE(PumpUntilRequests(1));
+    CUsageStatistics::Count("png", 1);
+    const DWORD tornDownAfterMs = TimeOfTeardown(store);
+    EXPECT_EQ(PendingCount(), 0) << "the worker ended by its own time-outs, not abandoned";
+    EXPECT_LT(tornDownAfterMs, kStatisticsUploadWaitLimitMs);
+    EXPECT_EQ(ReadFileBytes(DataFilePath()), RecordBytes("jpg", 1, 10) + RecordBytes("png", 1, 1));
+}
+
+TEST_F(StatisticsUploadTest, ATeardownReturningAtOnceSavesWhatTheUploadDoesNotCarry)
+{
+    struct Case {
+        std::int32_t productImprovement;
+        int status;
+        std::string fileAfterTeardown;
+        std::string fileAfterUpload;
+    };
+    const std::string meanwhile = RecordBytes("bmp", 1, 2) + RecordBytes("jpg", 1, 1);
+    const std::string earlier = RecordBytes("gif", 3, 3);
+    for (const Case& c : {Case{1, 200, meanwhile, meanwhile},
+                          Case{1, 500, meanwhile, RecordBytes("bmp", 1, 2) + RecordBytes("gif", 3, 3) +
+                                                      RecordBytes("jpg", 2, 11)},
+                          Case{0, 500, earlier, earlier}}) {
+        SCOPED_TRACE(c.status);
+        StoreSettings(c.productImprovement, DayAWeekAgo());
+        WriteFileBytes(DataFilePath(), earlier);
+        server.SetDefaultReply(Reply(c.status, 1500));
+        auto store = std::make_unique<CUsageStatistics>(kStoreName);
+        CUsageStatistics::Count("jpg", 10);
+        ASSERT_TRUE(PumpUntilRequests(server.Requests().size() + 1));
+        CUsageStatistics::Count("jpg", 1);
+        CUsageStatistics::Count("bmp", 2);
+        store.reset();
+        EXPECT_EQ(PendingCount(), 1) << "the worker goes on alone";
+        EXPECT_EQ(ReadFileBytes(DataFilePath()), c.fileAfterTeardown);
+        ASSERT_TRUE(PumpUntilNothingPending());
+        EXPECT_EQ(ReadFileBytes(DataFilePath()), c.fileAfterUpload);
+    }
+}
+
+TEST_F(StatisticsUploadTest, AnUnsentUploadWhoseStoreIsGoneGoesBackIntoTheNewerStore)
+{
+    StoreSettings(1, DayAWeekAgo());
+    server.SetDefaultReply(Reply(503, 1500));
+    auto store = std::make_unique<CUsageStatistics>(kStoreName);
+    CUsageStatistics::Count("jpg", 10);
+    ASSERT_TRUE(PumpUntilRequests(1));
+    CUsageStatistics::Count("jpg", 1);
+    store.reset();
+    store = std::make_unique<CUsageStatistics>(kStoreName);  // reads what the teardown saved
+    ASSERT_TRUE(PumpMessagesUntil([] { return PendingCount() == 1; }, 5000)) << "the worker ends";
+    EXPECT_EQ(ReadFileBytes(DataFilePath()), RecordBytes("jpg", 1, 1)) << "the file is the newer store's";
+    EXPECT_EQ(store->ToJson(), "{ \"data\": [{\"name\":\"jpg\", \"count\": 2, \"value\": 11}]}");
+    store.reset();
+    EXPECT_EQ(ReadFileBytes(DataFilePath()), RecordBytes("jpg", 2, 11));
+}
+
+CWinThread* NoThread(AFX_THREADPROC, LPVOID, int, UINT, DWORD, LPSECURITY_ATTRIBUTES) { return nullptr; }
+CWinThread* NoMemory(AFX_THREADPROC, LPVOID, int, UINT, DWORD, LPSECURITY_ATTRIBUTES)
+{
+    throw std::bad_alloc();
+}
+
+TEST_F(StatisticsUploadTest, AWorkerThatCannotStartLeavesNoHoldAndNoWaitingTeardown)
+{
+    for (StatisticsThreadStarter failing : {NoThread, NoMemory}) {
+        StoreSettings(1, DayAWeekAgo());
+        DeleteFileW(DataFilePath().c_str());
+        SetStatisticsThreadStarter(failing);
+        auto store = std::make_unique<CUsageStatistics>(kStoreName, StatisticsTeardown::WaitForUpload);
+        CUsageStatistics::Count("jpg", 10);
+        const bool ended = PumpUntilNothingPending(kFirstScheduleDelayMs + 3000);
+        SetStatisticsThreadStarter(nullptr);
+        ASSERT_TRUE(ended) << "the failed start released its hold";
+        EXPECT_EQ(StoredUploadDay(), TodaysDayOfYear());
+        EXPECT_LT(TimeOfTeardown(store), 2000u) << "nothing to wait for";
+        EXPECT_EQ(ReadFileBytes(DataFilePath()), RecordBytes("jpg", 1, 10));
+        EXPECT_TRUE(server.Requests().empty());
+    }
+}
+
+std::atomic<CWinThread*> g_heldWorker{nullptr};
+CWinThread* StartHeld(AFX_THREADPROC procedure, LPVOID parameter, int priority, UINT stackSize, DWORD,
+                      LPSECURITY_ATTRIBUTES security)
+{
+    g_heldWorker = AfxBeginThread(procedure, parameter, priority, stackSize, CREATE_SUSPENDED, security);
+    return g_heldWorker;
+}
+
+TEST_F(StatisticsUploadTest, AnUploadTornDownBeforeItTookItsRecordsSendsNothing)
+{
+    StoreSettings(1, DayAWeekAgo());
+    SetStatisticsThreadStarter(StartHeld);
+    auto store = std::make_unique<CUsageStatistics>(kStoreName);
+    CUsageStatistics::Count("jpg", 10);
+    const bool started = PumpMessagesUntil([] { return g_heldWorker != nullptr; }, kFirstScheduleDelayMs + 3000);
+    SetStatisticsThreadStarter(nullptr);
+    ASSERT_TRUE(started);
+    store.reset();
+    EXPECT_EQ(ReadFileBytes(DataFilePath()), RecordBytes("jpg", 1, 10)) << "saved whole by the teardown";
+    g_heldWorker.exchange(nullptr)->ResumeThread();
+    ASSERT_TRUE(PumpUntilNothingPending());
+    EXPECT_TRUE(server.Requests().empty()) << "what the teardown saved is not sent as well";
+    EXPECT_EQ(ReadFileBytes(DataFilePath()), RecordBytes("jpg", 1, 10));
 }
 
 // Sums of count and value per name over the entries of JSON bodies.
@@ -186,7 +303,7 @@ void AddBody(const std::string& body, std::map<std::string, std::pair<long long,
 
 TEST_F(StatisticsUploadTest, CountsOnSeveralThreadsDuringUploadsAreNeitherLostNorSentTwice)
 {
-    StoreSettings(1, TodayDayOfYear());
+    StoreSettings(1, TodaysDayOfYear());
     // Uploads alternate between success and failure: one reply queued ahead of each.
     server.Queue(Reply(200));
     CUsageStatistics store(kStoreName);
@@ -236,7 +353,7 @@ TEST_F(StatisticsUploadTest, CountsOnSeveralThreadsDuringUploadsAreNeitherLostNo
 
 TEST_F(StatisticsUploadTest, CountsRacingTheTeardownEachLandInTheSavedFileOrNowhere)
 {
-    StoreSettings(1, TodayDayOfYear());
+    StoreSettings(1, TodaysDayOfYear());
     auto store = std::make_unique<CUsageStatistics>(kStoreName);
     std::atomic<long> taken{0};
     std::atomic<bool> go{false};
@@ -256,4 +373,41 @@ TEST_F(StatisticsUploadTest, CountsRacingTheTeardownEachLandInTheSavedFileOrNowh
     EXPECT_EQ(ReadFileBytes(DataFilePath()), RecordBytes("race", taken, taken));
 }
 
+
+TEST_F(StatisticsUploadTest, TeardownsRacingUploadsNeitherLoseNorDoubleACount)
+{
+    StoreSettings(1, TodaysDayOfYear());
+    std::atomic<bool> stop{false};
+    std::atomic<long long> taken{0};
+    std::vector<std::thread> counters;
+    for (const char* name : {"jpg", "png"}) {
+        counters.emplace_back([&, name] {
+            while (!stop) {
+                if (CUsageStatistics::Count(name, 1)) ++taken;
+                Sleep(0);
+            }
+        });
+    }
+    std::map<std::string, std::pair<long long, long long>> sums;
+    for (int round = 0; round < 30; ++round) {
+        const int status = round % 3 ? 200 : 500;
+        server.SetDefaultReply(Reply(status, round % 4 * 5));
+        const size_t requestsBefore = server.Requests().size();
+        auto store = std::make_unique<CUsageStatistics>(kStoreName);  // reads the last one's file
+        Sleep(round % 5);
+        ++PendingCount();  // the hold the scheduler would have taken
+        std::thread worker(UploadStatisticsThreadProc, new std::shared_ptr<CUsageUpload>(store->BeginUpload()));
+        Sleep(round % 7 * 3);
+        store.reset();  // before, during or after the request
+        worker.join();
+        const auto requests = server.Requests();
+        if (status == 200 && requests.size() > requestsBefore) AddBody(requests.back().body, sums);
+    }
+    stop = true;
+    for (std::thread& counter : counters) counter.join();
+    AddBody(CUsageStatistics(kStoreName).ToJson(), sums);
+    ASSERT_GT(taken.load(), 0);
+    EXPECT_EQ(sums["jpg"].first + sums["png"].first, taken.load());
+    EXPECT_EQ(sums["jpg"].second + sums["png"].second, taken.load());
+}
 }  // namespace

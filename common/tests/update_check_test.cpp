@@ -1,5 +1,6 @@
 #include "common/update_check.h"
 
+#include "common/local_date.h"
 #include "common/settings.h"
 #include "common/tests/import_spy.h"
 #include "common/vendor_urls.h"
@@ -10,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ctime>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -43,12 +43,6 @@ UINT_PTR WINAPI RecordingSetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPR
         reinterpret_cast<SetTimerFunction>(g_setTimerSpy->Original())(window, id, elapse, procedure);
     g_timerCalls.push_back({window, id, elapse, procedure, result});
     return result;
-}
-
-int TodaysDayOfMonth()
-{
-    const time_t now = time(nullptr);
-    return localtime(&now)->tm_mday;
 }
 
 int AnotherDayOfMonth()

@@ -1,8 +1,10 @@
 // The demo engine: Plenzar.dll that really shrinks JPEG, PNG, BMP, GIF and TIFF pictures
 // through the Windows Imaging Component.
+#include "common/engine.h"
 #include "demo/engine/wic_image.h"
 
 #include <cwchar>
+#include <new>
 
 namespace {
 
@@ -15,14 +17,8 @@ constexpr int kWritten = 0;
 constexpr int kBadArguments = 1;
 constexpr int kNotWritten = 2;
 
-extern "C" int Optimize(const wchar_t* source, wchar_t* destination, int capacity, int profile)
+int ShrinkFile(const wchar_t* source, const wchar_t* destination, PlenzarProfile profile)
 {
-    if (!source || !destination || capacity <= 0 || profile < 0 || profile > kFullSizeProfile)
-        return kBadArguments;
-    const size_t length = wcsnlen(destination, static_cast<size_t>(capacity));
-    if (length == 0 || length >= static_cast<size_t>(capacity))
-        return kBadArguments;
-
     ComScope com;
     ComPtr<IWICImagingFactory> factory;
     if (FAILED(CreateImagingFactory(factory)))
@@ -39,21 +35,33 @@ extern "C" int Optimize(const wchar_t* source, wchar_t* destination, int capacit
     return kWritten;
 }
 
-extern "C" int IsSupported(const wchar_t* path)
+int PLENZAR_ENGINE_CALL Optimize(const wchar_t* source, wchar_t* destination, std::int32_t capacity,
+                                 PlenzarProfile profile)
+{
+    if (!source || !destination || capacity <= 0 || profile < 0 || profile > kFullSizeProfile)
+        return kBadArguments;
+    const size_t length = wcsnlen(destination, static_cast<size_t>(capacity));
+    if (length == 0 || length >= static_cast<size_t>(capacity))
+        return kBadArguments;
+    try {
+        return ShrinkFile(source, destination, profile);
+    } catch (const std::bad_alloc&) {
+        // A picture too large for memory; the host gets a refusal, never the exception.
+        return kNotWritten;
+    }
+}
+
+int PLENZAR_ENGINE_CALL IsSupported(const wchar_t* path)
 {
     GUID container;
     return ContainerForPath(path, container) ? 1 : 0;
 }
 
-struct EngineFunctionTable {
-    int (*optimize)(const wchar_t*, wchar_t*, int, int);
-    int (*isSupported)(const wchar_t*);
-};
 const EngineFunctionTable kFunctions = { &Optimize, &IsSupported };
 
 }  // namespace
 
-extern "C" __declspec(dllexport) const EngineFunctionTable* Handshake()
+extern "C" __declspec(dllexport) const EngineFunctionTable* PLENZAR_ENGINE_CALL Handshake()
 {
     return &kFunctions;
 }

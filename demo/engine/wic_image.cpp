@@ -2,6 +2,7 @@
 
 #include <cwchar>
 #include <cwctype>
+#include <new>
 #include <string>
 
 namespace {
@@ -192,7 +193,12 @@ HRESULT WritePicture(IWICImagingFactory* factory, const BgraPicture& picture, co
     if (::GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES)
         return HRESULT_FROM_WIN32(ERROR_FILE_EXISTS);
     const std::wstring partial = std::wstring(path) + L".partial";
-    HRESULT hr = Encode(factory, picture, container, pixelFormat, partial.c_str());
+    HRESULT hr = E_OUTOFMEMORY;
+    try {
+        hr = Encode(factory, picture, container, pixelFormat, partial.c_str());
+    } catch (const std::bad_alloc&) {
+        // The partial file may exist by now: it goes below like any failed encoding.
+    }
     if (SUCCEEDED(hr) && !::MoveFileExW(partial.c_str(), path, MOVEFILE_WRITE_THROUGH))
         hr = HRESULT_FROM_WIN32(::GetLastError());
     if (FAILED(hr))

@@ -1,17 +1,16 @@
 // The demo engine loaded as the desktop program loads it, on pictures made here.
+#include "common/engine.h"
+#include "common/tests/import_spy.h"
 #include "demo/engine/wic_image.h"
 #include "tests/engine/test_engine.h"
+#include "tests/support/program_folder.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
 namespace {
-
-struct EngineFunctionTable {
-    int (*optimize)(const wchar_t*, wchar_t*, int, int);
-    int (*isSupported)(const wchar_t*);
-};
 
 constexpr int kCapacity = 260;
 
@@ -19,13 +18,9 @@ class DemoEngine : public ::testing::Test {
 protected:
     DemoEngine()
     {
-        wchar_t path[MAX_PATH] = {};
-        GetModuleFileNameW(nullptr, path, MAX_PATH);
-        std::wstring engine(path);
-        engine = engine.substr(0, engine.find_last_of(L'\\')) + L"\\demo\\Plenzar.dll";
-        m_module = LoadLibraryW(engine.c_str());
-        auto handshake = reinterpret_cast<const EngineFunctionTable* (*)()>(
-            reinterpret_cast<void*>(GetProcAddress(m_module, "Handshake")));
+        m_module = LoadLibraryW(testsupport::BesideProgram(L"demo\\Plenzar.dll").c_str());
+        auto handshake = reinterpret_cast<EngineHandshakeFunction>(
+            reinterpret_cast<void*>(GetProcAddress(m_module, kEngineHandshakeExport)));
         m_functions = handshake ? handshake() : nullptr;
         CreateImagingFactory(m_factory);
     }
@@ -53,7 +48,7 @@ protected:
     {
         wchar_t buffer[kCapacity] = {};
         wcsncpy(buffer, output.c_str(), kCapacity - 1);
-        return m_functions->optimize(source.c_str(), buffer, kCapacity, profile);
+        return m_functions->Optimize(source.c_str(), buffer, kCapacity, profile);
     }
 
     // "<width>x<height> <container>" of a written picture, or "unreadable".
@@ -94,7 +89,7 @@ TEST_F(DemoEngine, ShrinksEveryFormatToTheProfilesLongestSideInItsOwnFormat)
     for (const Case& c : cases) {
         const std::wstring source = MakePicture(c.name, 1200, 900, *c.container, *c.format);
         const std::wstring stem = Path(std::wstring(L"out_") + c.name);
-        EXPECT_EQ(m_functions->isSupported(source.c_str()), 1);
+        EXPECT_EQ(m_functions->IsSupported(source.c_str()), 1);
         const std::wstring extension = source.substr(source.find_last_of(L'.'));
         const std::wstring tiny = stem + L"0" + extension, large = stem + L"3" + extension,
                            full = stem + L"4" + extension;
@@ -110,8 +105,8 @@ TEST_F(DemoEngine, ShrinksEveryFormatToTheProfilesLongestSideInItsOwnFormat)
 TEST_F(DemoEngine, WritesNothingAndReportsFailureWhenItCannotFinish)
 {
     ASSERT_NE(m_functions, nullptr);
-    EXPECT_EQ(m_functions->isSupported(L"notes.txt"), 0);
-    EXPECT_EQ(m_functions->isSupported(L"photo"), 0);
+    EXPECT_EQ(m_functions->IsSupported(L"notes.txt"), 0);
+    EXPECT_EQ(m_functions->IsSupported(L"photo"), 0);
 
     const std::wstring source = MakePicture(L"b.png", 100, 50, GUID_ContainerFormatPng, GUID_WICPixelFormat32bppBGRA);
     const std::wstring broken = Path(L"broken.jpg");
@@ -128,6 +123,46 @@ TEST_F(DemoEngine, WritesNothingAndReportsFailureWhenItCannotFinish)
     EXPECT_NE(Optimize(source, source, 2), 0);  // never overwrites, not even its source
     EXPECT_EQ(Describe(source), "100x50 same format");
     EXPECT_NE(Optimize(source, Path(L"missing\\x.png"), 2), 0);
+}
+
+// The engine's allocations, with those beyond a picture of 16,000 by 16,000 pixels refused
+// as a machine without that much memory would.
+void* __cdecl SmallMemoryMalloc(size_t size)
+{
+    return size > (size_t(1) << 30) ? nullptr : std::malloc(size);
+}
+
+TEST_F(DemoEngine, APictureTooLargeForMemoryFailsWithoutAnExceptionOrAFileLeft)
+{
+    ASSERT_NE(m_functions, nullptr);
+    ImportSpy smallMemory("msvcrt.dll", "malloc", reinterpret_cast<void*>(&SmallMemoryMalloc), m_module);
+    ASSERT_TRUE(smallMemory.Installed());
+
+    // The header of a 30,000 by 30,000 pixel bitmap: its decoding needs 3.6 GB at once.
+    BITMAPFILEHEADER file = {};
+    BITMAPINFOHEADER info = {};
+    file.bfType = 0x4D42;  // "BM"
+    file.bfOffBits = sizeof(file) + sizeof(info);
+    file.bfSize = file.bfOffBits + 16;
+    info.biSize = sizeof(info);
+    info.biWidth = 30000;
+    info.biHeight = 30000;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biCompression = BI_RGB;
+    const std::wstring huge = Path(L"huge.bmp");
+    HANDLE handle = CreateFileW(huge.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    const BYTE pixels[16] = {};
+    WriteFile(handle, &file, sizeof(file), &written, nullptr);
+    WriteFile(handle, &info, sizeof(info), &written, nullptr);
+    WriteFile(handle, pixels, sizeof(pixels), &written, nullptr);
+    CloseHandle(handle);
+
+    EXPECT_NE(Optimize(huge, Path(L"huge (1).bmp"), 2), 0);
+    EXPECT_EQ(GetFileAttributesW(Path(L"huge (1).bmp").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesW(Path(L"huge (1).bmp.partial").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 }  // namespace

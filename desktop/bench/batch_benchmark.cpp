@@ -1,6 +1,9 @@
 // Times PlenzarFile.exe on a batch of 1,000 files with an engine that writes nothing,
 // against the same engine calls made in a bare loop, and prints the ratio.
-// Run from bin/bench/, where PlenzarFile.exe and the null engine lie side by side.
+// Run from bin/bench/, where PlenzarFile.exe and the bare engine lie side by side.
+#include "common/engine.h"
+#include "tests/support/program_folder.h"
+
 #include <windows.h>
 
 #include <chrono>
@@ -14,19 +17,6 @@ constexpr int kFiles = 1000;
 constexpr int kOutputChars = 260;
 
 using Clock = std::chrono::steady_clock;
-
-struct EngineFunctionTable {
-    int (*optimize)(const wchar_t*, wchar_t*, int, int);
-    int (*isSupported)(const wchar_t*);
-};
-
-std::wstring ProgramFolder()
-{
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path);
-    return folder.substr(0, folder.find_last_of(L'\\') + 1);
-}
 
 double RunSeconds(const std::wstring& commandLine)
 {
@@ -49,7 +39,7 @@ double RunSeconds(const std::wstring& commandLine)
 
 int wmain()
 {
-    const std::wstring folder = ProgramFolder();
+    const std::wstring folder = testsupport::ProgramFolder() + L"\\";
     wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);
     const std::wstring work = std::wstring(temp) + L"plenzar_batch_benchmark\\";
@@ -67,8 +57,8 @@ int wmain()
     }
 
     HMODULE engine = LoadLibraryW((folder + L"Plenzar.dll").c_str());
-    auto handshake = reinterpret_cast<const EngineFunctionTable* (*)()>(
-        reinterpret_cast<void*>(GetProcAddress(engine, "Handshake")));
+    auto handshake = reinterpret_cast<EngineHandshakeFunction>(
+        reinterpret_cast<void*>(GetProcAddress(engine, kEngineHandshakeExport)));
     if (!handshake) {
         fwprintf(stderr, L"no engine beside the benchmark\n");
         return 1;
@@ -78,9 +68,9 @@ int wmain()
     int accepted = 0;
     for (const std::wstring& file : files) {
         wchar_t output[kOutputChars] = L"C:\\out.jpg";
-        if (engineFunctions->isSupported(file.c_str()) == 1) {
+        if (engineFunctions->IsSupported(file.c_str()) == 1) {
             ++accepted;
-            engineFunctions->optimize(file.c_str(), output, kOutputChars, 2);
+            engineFunctions->Optimize(file.c_str(), output, kOutputChars, PROFILE_MEDIUM);
         }
     }
     const double loopSeconds = std::chrono::duration<double>(Clock::now() - loopStart).count();

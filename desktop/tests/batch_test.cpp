@@ -1,6 +1,7 @@
 // PlenzarFile.exe with file arguments, run with the recording engine beside it.
 #include "desktop/tests/program_run.h"
 #include "tests/engine/test_engine.h"
+#include "tests/support/program_folder.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -47,7 +48,7 @@ protected:
         m_pictures = m_folder.Path() + L"\\pictures\\";
         CreateDirectoryW(m_program.c_str(), nullptr);
         CreateDirectoryW(m_pictures.c_str(), nullptr);
-        CopyFileW((BinFolder() + L"PlenzarFile.exe").c_str(), Exe().c_str(), FALSE);
+        CopyFileW(testsupport::BesideProgram(L"PlenzarFile.exe").c_str(), Exe().c_str(), FALSE);
         test_engine::PlaceEngine(test_engine::Variant::Working, EngineFolder());
         Accept({ L"*" });
     }
@@ -190,19 +191,6 @@ TEST_F(Batch, SourceThatCannotBeOpenedIsNeverProposedAsItsOwnOutput)
     const auto records = m_dataFile.Records();
     ASSERT_EQ(records.count(".jpg"), 1u);
     EXPECT_EQ(records.at(".jpg").value, 0);  // its size could not be read
-}
-
-TEST_F(Batch, NamesThatDoNotFitTheirBuffersArePassedOver)
-{
-    // The joined output would pass 259 characters; a folder part beyond 255.
-    const std::wstring longName = m_pictures + std::wstring(250, L'n') + L".jpg";
-    const std::wstring longFolder = L"C:\\" + std::wstring(256, L'f') + L"\\photo.jpg";
-    const std::wstring photo = Picture(L"photo.jpg");
-    Run({ longName, longFolder, photo });
-    EXPECT_THAT(Calls(), ElementsAre(Optimized(photo, m_pictures + L"photo (1).jpg")));
-    const auto records = m_dataFile.Records();
-    ASSERT_EQ(records.count(".jpg"), 1u);
-    EXPECT_EQ(records.at(".jpg").count, 1);
 }
 
 }  // namespace

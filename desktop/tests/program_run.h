@@ -9,9 +9,6 @@
 #include <string>
 #include <vector>
 
-// The folder of the running test program (bin/ of the build tree), with a backslash.
-std::wstring BinFolder();
-
 bool FileExists(const std::wstring& path);
 void WriteFile(const std::wstring& path, const std::string& contents);
 std::string ReadFile(const std::wstring& path);

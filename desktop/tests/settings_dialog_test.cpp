@@ -2,6 +2,7 @@
 #include "desktop/tests/program_run.h"
 #include "tests/engine/test_engine.h"
 #include "tests/support/http_test_server.h"
+#include "tests/support/program_folder.h"
 #include "tests/support/url_recorder_scope.h"
 #include "tests/support/wininet_proxy.h"
 
@@ -45,7 +46,7 @@ protected:
     SettingsDialog()
     {
         m_exe = m_folder.Path() + L"\\PlenzarFile.exe";
-        CopyFileW((BinFolder() + L"PlenzarFile.exe").c_str(), m_exe.c_str(), FALSE);
+        CopyFileW(testsupport::BesideProgram(L"PlenzarFile.exe").c_str(), m_exe.c_str(), FALSE);
         test_engine::PlaceEngine(test_engine::Variant::Working, m_folder.Path());
     }
 
@@ -184,7 +185,8 @@ TEST_F(SettingsDialog, VersionLabelShowsTheHandAndOpensTheHomePage)
 
 // Left open, the dialog's modal loop runs the statistics scheduler (3 s) and the update
 // check (5 s). The upload is still waiting for its reply when OK is pressed: the program
-// waits for it, ends normally, and keeps the profile counted after the upload began.
+// waits for it, ends normally, and keeps both the record the upload failed to send and
+// the profile counted after the upload began.
 TEST_F(SettingsDialog, TimersRunInsideTheDialogAndAnUploadInProgressOutlivesNothing)
 {
     std::string pending(72, '\0');
@@ -193,9 +195,10 @@ TEST_F(SettingsDialog, TimersRunInsideTheDialogAndAnUploadInProgressOutlivesNoth
     WriteFile(m_dataFile.Path(), pending);
     testsupport::HttpTestServer server;
     ASSERT_NE(server.port(), 0);
-    testsupport::CannedReply slowUpload;
-    slowUpload.delayMs = 3000;
-    server.Queue(slowUpload);
+    testsupport::CannedReply slowFailingUpload;
+    slowFailingUpload.status = 503;
+    slowFailingUpload.delayMs = 5000;
+    server.Queue(slowFailingUpload);
     testsupport::CannedReply olderVersion;
     olderVersion.body = "1.0.0.0";
     server.SetDefaultReply(olderVersion);
@@ -213,7 +216,8 @@ TEST_F(SettingsDialog, TimersRunInsideTheDialogAndAnUploadInProgressOutlivesNoth
     EXPECT_NE(requests[0].body.find("\".jpg\""), std::string::npos) << requests[0].body;
     EXPECT_EQ(requests[1].target, "http://update.plenzar.example:80/latest/");
     const auto records = m_dataFile.Records();
-    EXPECT_EQ(records.count(".jpg"), 0u);  // sent, and so removed
+    ASSERT_EQ(records.count(".jpg"), 1u) << "not lost to the process's end";
+    EXPECT_EQ(records.at(".jpg").count, 1);
     ASSERT_EQ(records.count("profile_medium"), 1u);
     EXPECT_EQ(records.at("profile_medium").count, 1);
 }

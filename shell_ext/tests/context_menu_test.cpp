@@ -135,6 +135,35 @@ TEST_F(ContextMenuTest, QueryContextMenuAddsTheSubmenuWithFiveProfiles)
     DestroyMenu(host);
 }
 
+TEST_F(ContextMenuTest, HostGrantingFewerThanFiveIdsGetsNothing)
+{
+    HMENU host = CreatePopupMenu();
+    AppendMenuW(host, MF_STRING, 1, L"Open");
+    EXPECT_EQ(S_OK, menu->QueryContextMenu(host, 0, 100, 103, CMF_NORMAL)) << "four ids";
+    EXPECT_EQ(S_OK, menu->QueryContextMenu(host, 0, 100, 99, CMF_NORMAL)) << "none";
+    EXPECT_EQ(1, GetMenuItemCount(host));
+
+    EXPECT_EQ(5, HRESULT_CODE(menu->QueryContextMenu(host, 0, 100, 104, CMF_NORMAL))) << "exactly five";
+    EXPECT_EQ(104u, GetMenuItemID(GetSubMenu(host, 0), 4));
+    DestroyMenu(host);
+}
+
+TEST_F(ContextMenuTest, InitializeReadsAnAnsiSelectionAndRefusesAnUnterminatedOne)
+{
+    ComPtr<IDataObject> data;
+    *data.ReleaseAndGetAddressOf() = CreateRawDropDataObject(MakeAnsiDropBlock({"C:\\p\\notes.txt", "C:\\p\\photo.jpg"}));
+    EXPECT_EQ(S_OK, init->Initialize(nullptr, data.Get(), nullptr));
+    std::vector<BYTE> unterminated = MakeDropBlock({L"C:\\p\\photo.jpg"});
+    unterminated.resize(unterminated.size() - 4);
+    *data.ReleaseAndGetAddressOf() = CreateRawDropDataObject(unterminated);
+    EXPECT_EQ(E_INVALIDARG, init->Initialize(nullptr, data.Get(), nullptr));
+
+    std::vector<std::wstring> asked;
+    for (const auto& call : test_engine::ReadCalls(server.Folder())) asked.push_back(call.path);
+    EXPECT_EQ((std::vector<std::wstring>{L"C:\\p\\notes.txt", L"C:\\p\\photo.jpg"}), asked)
+        << "nothing of a refused list goes to the engine";
+}
+
 TEST_F(ContextMenuTest, DefaultOnlyMenuGetsNothing)
 {
     HMENU host = CreatePopupMenu();

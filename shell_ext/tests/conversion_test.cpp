@@ -1,7 +1,5 @@
 // InvokeCommand converts the kept files beside their sources, under free numbered names.
 #include "handler_client.h"
-#include "shell_ext/output_name.h"
-#include "common/source_file.h"
 #include "shell_test.h"
 
 #include <gtest/gtest.h>
@@ -101,44 +99,6 @@ TEST_F(ConversionTest, RefusedCommandsConvertNothing)
     EXPECT_EQ(E_INVALIDARG, handler.Menu()->InvokeCommand(&info));
     EXPECT_TRUE(OptimizeCalls().empty());
     EXPECT_FALSE(folder.Has(L"photo (1).jpg"));
-}
-
-TEST(OutputName, NumbersBesideTheSourceAndNeverOverrunsTheLimits)
-{
-    TestFolder folder;
-    folder.Write(L"archive");
-    wchar_t proposal[kOutputPathChars];
-    ASSERT_TRUE(ProposeOutputPath(folder / L"archive", proposal));
-    EXPECT_EQ(folder / L"archive (1)", std::wstring(proposal));
-    ASSERT_TRUE(ProposeOutputPath(folder / L"missing.jpg", proposal));
-    EXPECT_EQ(folder / L"missing.jpg", std::wstring(proposal)) << "a free name is proposed as it is";
-
-    // The numbered name would pass 259 units: the source is left alone.
-    const std::wstring folderPath = folder / L"";
-    const std::wstring longName = std::wstring(259 - folderPath.size() - 4, L'n') + L".jpg";
-    folder.Write(longName);
-    ASSERT_TRUE(folder.Has(longName));
-    EXPECT_FALSE(ProposeOutputPath(folder / longName, proposal));
-    EXPECT_FALSE(ProposeOutputPath(L"C:\\" + std::wstring(256, L'n') + L".jpg", proposal));
-}
-
-TEST(SourceFile, LengthIsZeroWithoutAFileAndNeverWrapsBelowZero)
-{
-    TestFolder folder;
-    folder.Write(L"photo.jpg", "12345");
-    EXPECT_EQ(5, QueryFileLength(folder / L"photo.jpg"));
-    EXPECT_EQ(0, QueryFileLength(folder / L"missing.jpg"));
-
-    HANDLE file = CreateFileW((folder / L"huge.jpg").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, file);
-    LARGE_INTEGER size;
-    size.QuadPart = 3LL << 30;  // 3 GiB, sparse
-    const bool grown = SetFilePointerEx(file, size, nullptr, FILE_BEGIN) && SetEndOfFile(file);
-    CloseHandle(file);
-    ASSERT_TRUE(grown);
-    EXPECT_EQ(INT32_MAX, QueryFileLength(folder / L"huge.jpg"));
-    EXPECT_EQ(L".jpg", SourceExtension(folder / L"huge.jpg"));
-    EXPECT_EQ(L"", SourceExtension(L"C:\\my.folder\\archive"));
 }
 
 }  // namespace

@@ -2,11 +2,13 @@
 
 #include <shlobj.h>
 
+#include <cstring>
+
 namespace {
 
 class DropDataObject final : public IDataObject {
 public:
-    DropDataObject(std::vector<std::wstring> paths, bool offerDrop) : m_paths(std::move(paths)), m_offerDrop(offerDrop) {}
+    DropDataObject(std::vector<BYTE> block, bool offerDrop) : m_block(std::move(block)), m_offerDrop(offerDrop) {}
 
     STDMETHODIMP QueryInterface(REFIID iid, void** object) override
     {
@@ -29,20 +31,12 @@ public:
     STDMETHODIMP GetData(FORMATETC* format, STGMEDIUM* medium) override
     {
         if (QueryGetData(format) != S_OK) return DV_E_FORMATETC;
-        // DROPFILES, then each path with its terminator, then one more terminator.
-        size_t units = 1;
-        for (const auto& path : m_paths) units += path.size() + 1;
-        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + units * sizeof(wchar_t));
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, m_block.size());
         if (!memory) return E_OUTOFMEMORY;
-        auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
-        drop->pFiles = sizeof(DROPFILES);
-        drop->fWide = TRUE;
-        auto* text = reinterpret_cast<wchar_t*>(drop + 1);
-        for (const auto& path : m_paths) {
-            path.copy(text, path.size());
-            text += path.size() + 1;
+        if (!m_block.empty()) {
+            std::memcpy(GlobalLock(memory), m_block.data(), m_block.size());
+            GlobalUnlock(memory);
         }
-        GlobalUnlock(memory);
         medium->tymed = TYMED_HGLOBAL;
         medium->hGlobal = memory;
         medium->pUnkForRelease = nullptr;
@@ -67,13 +61,41 @@ public:
 private:
     ~DropDataObject() = default;
     volatile LONG m_refs = 1;
-    std::vector<std::wstring> m_paths;
+    std::vector<BYTE> m_block;
     bool m_offerDrop;
 };
 
+template <typename Text>
+std::vector<BYTE> MakeBlock(const std::vector<Text>& paths, BOOL wide)
+{
+    using Unit = typename Text::value_type;
+    size_t units = 1;  // the list's final terminator
+    for (const auto& path : paths) units += path.size() + 1;
+    std::vector<BYTE> block(sizeof(DROPFILES) + units * sizeof(Unit), 0);
+    DROPFILES header = {};
+    header.pFiles = sizeof(DROPFILES);
+    header.fWide = wide;
+    std::memcpy(block.data(), &header, sizeof(header));
+    BYTE* text = block.data() + sizeof(DROPFILES);
+    for (const auto& path : paths) {
+        std::memcpy(text, path.data(), path.size() * sizeof(Unit));
+        text += (path.size() + 1) * sizeof(Unit);
+    }
+    return block;
+}
+
 }  // namespace
+
+std::vector<BYTE> MakeDropBlock(const std::vector<std::wstring>& paths) { return MakeBlock(paths, TRUE); }
+
+std::vector<BYTE> MakeAnsiDropBlock(const std::vector<std::string>& paths) { return MakeBlock(paths, FALSE); }
 
 IDataObject* CreateDropDataObject(const std::vector<std::wstring>& paths, bool offerDrop)
 {
-    return new DropDataObject(paths, offerDrop);
+    return new DropDataObject(MakeDropBlock(paths), offerDrop);
+}
+
+IDataObject* CreateRawDropDataObject(std::vector<BYTE> block)
+{
+    return new DropDataObject(std::move(block), true);
 }

@@ -1,5 +1,7 @@
 #include "shell_server.h"
 
+#include "tests/support/program_folder.h"
+
 const CLSID kClsidShellExt = {0x86E7B8D4, 0x034A, 0x42E0, {0x8F, 0xA5, 0x56, 0x41, 0x85, 0x7A, 0x9E, 0x6C}};
 const GUID kLibIdShellExt = {0x8AD3DFFA, 0x3D92, 0x4D92, {0xA6, 0x83, 0x9D, 0x95, 0x9B, 0xAB, 0x3C, 0x22}};
 const IID kIidPlenzarFileShellExt = {0x50F45929, 0x43C1, 0x4D1C, {0xAF, 0x91, 0x0C, 0x6E, 0x8F, 0xE3, 0xA0, 0x28}};
@@ -8,12 +10,9 @@ namespace {
 
 std::wstring TestDllPath(const wchar_t* folderName)
 {
-    wchar_t exe[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring path(exe);
-    path.erase(path.find_last_of(L'\\'));                  // bin
-    path.erase(path.find_last_of(L'\\') + 1);              // build tree
-    return path + folderName + L"\\PlenzarFileShell.dll";
+    const std::wstring bin = testsupport::ProgramFolder();
+    const std::wstring buildTree = bin.substr(0, bin.find_last_of(L'\\') + 1);
+    return buildTree + folderName + L"\\PlenzarFileShell.dll";
 }
 
 template <class Function>

@@ -4,6 +4,7 @@
 //
 // Built several times: TEST_ENGINE_VARIANT selects a broken handshake for the failure
 // cases of the loader.
+#include "classlib/module_handle.h"
 #include "common/engine.h"
 #include "tests/engine/control_format.h"
 
@@ -27,11 +28,8 @@ namespace {
 
 std::wstring OwnFolder()
 {
-    HMODULE self = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&OwnFolder), &self);
     wchar_t path[32768] = {};
-    DWORD length = GetModuleFileNameW(self, path, static_cast<DWORD>(std::size(path)));
+    DWORD length = GetModuleFileNameW(AtlModuleHandle(), path, static_cast<DWORD>(std::size(path)));
     std::wstring folder(path, length);
     return folder.substr(0, folder.find_last_of(L"\\/"));
 }

@@ -1,6 +1,7 @@
 #include "tests/engine/test_engine.h"
 
 #include "tests/engine/control_format.h"
+#include "tests/support/program_folder.h"
 
 #include <windows.h>
 
@@ -13,14 +14,6 @@ namespace test_engine {
 using namespace test_engine_format;
 
 namespace {
-
-std::wstring RunningProgramFolder()
-{
-    wchar_t path[MAX_PATH * 4] = {};
-    DWORD length = GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
-    std::wstring program(path, length);
-    return program.substr(0, program.find_last_of(L"\\/"));
-}
 
 const wchar_t* VariantFolder(Variant variant)
 {
@@ -49,7 +42,7 @@ const char* ActionName(OptimizeAction action)
 
 std::wstring BuiltEnginePath(Variant variant)
 {
-    return RunningProgramFolder() + VariantFolder(variant) + L"\\Plenzar.dll";
+    return testsupport::ProgramFolder() + VariantFolder(variant) + L"\\Plenzar.dll";
 }
 
 bool PlaceEngine(Variant variant, const std::wstring& folder)

@@ -1,19 +1,13 @@
 #include "tests/support/url_recorder_scope.h"
 
+#include "tests/support/program_folder.h"
+
 #include <fstream>
 #include <sstream>
 
 namespace testsupport {
 
 namespace {
-
-std::wstring FolderOfThisProgram()
-{
-    wchar_t path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path, length);
-    return folder.substr(0, folder.find_last_of(L"\\/") + 1);
-}
 
 std::wstring FreshTempFile()
 {
@@ -66,7 +60,7 @@ ScopedUrlRecorder::ScopedUrlRecorder(const wchar_t* scheme)
     }
     m_command = SavedRegistryValue::Save(m_commandKey, nullptr);
     const std::wstring command =
-        L"\"" + FolderOfThisProgram() + L"url_recorder.exe\" \"" + m_logPath + L"\" \"%1\"";
+        L"\"" + BesideProgram(L"url_recorder.exe") + L"\" \"" + m_logPath + L"\" \"%1\"";
     RegSetValueExW(m_commandKey, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
                    static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
 }

@@ -1,0 +1,35 @@
+// The pipeline's side of the item events BeforeAttachmentAdd and AttachmentRemove.
+#include "mail_addin/pipeline.h"
+
+#include <string>
+
+#include "classlib/dispatch_driver.h"
+#include "mail_addin/outlook_access.h"
+#include "mail_addin/pipeline_steps.h"
+#include "mail_addin/work_folder.h"
+
+bool ProcessAttachmentBeforeAdd(IDispatch* attachment)
+{
+    // The pipeline's own Add, or an attachment that has its kept first version already.
+    if (g_addingAttachment || !GetKeptName(attachment).empty())
+        return true;
+    LPDISPATCH itemObject = nullptr;
+    COleDispatchDriver(attachment, FALSE).GetProperty(outlook::kParent, VT_DISPATCH, &itemObject);
+    COleDispatchDriver item(itemObject);
+    if (itemObject)
+        ProcessAttachment(itemObject, attachment, PIPELINE_MODE_APPLY);
+    return true;
+}
+
+void OnAttachmentRemoved(IDispatch* attachment)
+{
+    // During the pipeline's own Delete the replacement takes the kept first version over.
+    if (g_replacingAttachment)
+        return;
+    const std::wstring kept = GetKeptName(attachment);
+    if (kept.empty())
+        return;
+    const std::wstring work = GetWorkFolder();
+    if (!work.empty())
+        DeleteFileW((work + kept).c_str());
+}

@@ -1,0 +1,52 @@
+#include "mail_addin/pipeline_names.h"
+
+#include <cwchar>
+
+#include "classlib/exceptions.h"
+#include "common/text_conversion.h"
+#include "mail_addin/outlook_access.h"
+
+std::wstring OutputNameBelowOutlook16(const std::wstring& displayName)
+{
+    const size_t lastDot = displayName.rfind(L'.');
+    if (lastDot == std::wstring::npos)
+        AfxThrowOleException(E_INVALIDARG);
+    std::wstring name = displayName;
+    for (size_t i = 0; i < lastDot; ++i) {
+        if (name[i] == L'.')
+            name[i] = L'_';
+    }
+    return name;
+}
+
+bool ProposeOutputPath(const std::wstring& workFolder, const std::wstring& displayName,
+                       int outlookMajorVersion, wchar_t* buffer, size_t capacity,
+                       std::wstring* replacementName)
+{
+    std::wstring path = workFolder;
+    if (outlookMajorVersion >= 16) {
+        *replacementName = displayName;
+        path += MakeRandomName() + GetFileExtension(displayName);
+    } else {
+        *replacementName = OutputNameBelowOutlook16(displayName);
+        path += *replacementName;
+    }
+    if (capacity == 0)
+        return false;
+    buffer[0] = L'\0';
+    if (path.size() >= capacity)
+        return false;
+    wmemcpy(buffer, path.c_str(), path.size() + 1);
+    return true;
+}
+
+std::wstring DiagnosticCopyName(PlenzarProfile profile, const std::wstring& keptName)
+{
+    return std::to_wstring(profile) + L"_" + keptName;
+}
+
+bool IsPlainFileName(const std::wstring& name)
+{
+    return !name.empty() && name != L"." && name != L".." &&
+           name.find_first_of(L"\\/:") == std::wstring::npos;
+}

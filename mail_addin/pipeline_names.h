@@ -1,0 +1,29 @@
+#pragma once
+// The names the attachment pipeline makes: output paths by Outlook's naming rule, the
+// names of the copies kept for diagnosis, and the test a kept first version's name passes.
+#include <cstddef>
+#include <string>
+
+#include "common/plenzar_profile.h"
+
+// The output path's buffer, NUL included; the engine gets the same capacity.
+constexpr int OUTPUT_PATH_CAPACITY = 520;
+
+// Below Outlook 16 the display name names the output file, with every "." but the last
+// changed to "_". Throws COleException(E_INVALIDARG) for a name without ".".
+std::wstring OutputNameBelowOutlook16(const std::wstring& displayName);
+
+// Writes the proposed output path into buffer: Outlook 16 and later, the work folder, a
+// fresh random name and the display name's extension; below 16, the work folder and
+// OutputNameBelowOutlook16. *replacementName gets the replacement's display name. False,
+// with an empty buffer, when the path does not fit the capacity.
+bool ProposeOutputPath(const std::wstring& workFolder, const std::wstring& displayName,
+                       int outlookMajorVersion, wchar_t* buffer, size_t capacity,
+                       std::wstring* replacementName);
+
+// "%d_%s" of the profile and the kept name: the not-smaller and fail copies.
+std::wstring DiagnosticCopyName(PlenzarProfile profile, const std::wstring& keptName);
+
+// A name that stays in the folder it is appended to: not empty, no folder separator or
+// drive, not "." or "..".
+bool IsPlainFileName(const std::wstring& name);
