@@ -35,7 +35,7 @@ STDMETHODIMP CComClassFactoryCached::CreateInstance(IUnknown* outer, REFIID iid,
 {
     if (!object) return E_POINTER;
     *object = nullptr;
-    if (outer) return CLASS_E_NOAGGREGATION;
+    if (outer) return m_aggregated && iid == IID_IUnknown ? m_aggregated(outer, object) : CLASS_E_NOAGGREGATION;
     return m_creator(iid, object);
 }
 

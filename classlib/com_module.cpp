@@ -115,7 +115,7 @@ HRESULT CAtlDllModule::DllGetClassObject(REFCLSID clsid, REFIID iid, void** obje
         ObjectMapEntry& entry = m_entries[i];
         if (!IsEqualCLSID(*entry.clsid, clsid)) continue;
         EnterCriticalSection(&m_factoryLock);
-        if (!entry.cachedFactory) entry.cachedFactory = new (std::nothrow) CComClassFactoryCached(entry.createInstance);
+        if (!entry.cachedFactory) entry.cachedFactory = new (std::nothrow) CComClassFactoryCached(entry.createInstance, entry.createAggregated);
         IClassFactory* factory = entry.cachedFactory;
         LeaveCriticalSection(&m_factoryLock);
         return factory ? factory->QueryInterface(iid, object) : E_OUTOFMEMORY;

@@ -12,6 +12,8 @@ struct ObjectMapEntry {
     HRESULT (*createInstance)(REFIID iid, void** object);  // a new object, queried for iid
     HRESULT (*updateRegistry)(BOOL doRegister);            // runs the class's script
     IClassFactory* cachedFactory;                          // made on the first request
+    // An aggregated object inside outer, answering for IUnknown; null: not aggregatable.
+    HRESULT (*createAggregated)(IUnknown* outer, void** object) = nullptr;
 };
 
 class CAtlModule {

@@ -4,7 +4,8 @@
 //
 // A class T derives from CComObjectRootEx and its interfaces and provides
 //   void* FindInterface(REFIID iid);   // its interface map: the pointer, or null
-// and may hide FinalConstruct/FinalRelease. Objects are made only as CComObject<T>.
+// and may hide FinalConstruct/FinalRelease. Objects are made only as CComObject<T>, or as
+// CComAggObject<T> inside an outer object that aggregates them.
 #include "classlib/com_module.h"
 
 #include <windows.h>
@@ -64,4 +65,72 @@ public:
         if (FAILED(hr)) delete created;
         return hr;
     }
+};
+
+// The class inside an aggregate: its interfaces delegate IUnknown to the outer object.
+template <class T>
+class CComContainedObject final : public T {
+public:
+    explicit CComContainedObject(IUnknown* outer) : m_outer(outer) {}
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override { return m_outer->QueryInterface(iid, object); }
+    STDMETHODIMP_(ULONG) AddRef() override { return m_outer->AddRef(); }
+    STDMETHODIMP_(ULONG) Release() override { return m_outer->Release(); }
+
+private:
+    IUnknown* m_outer;  // not referenced: the outer object owns the aggregate
+};
+
+// An aggregated object: its own IUnknown (held by the outer object only) counts the
+// references and finds the class's interfaces; everything else answers as the outer object.
+template <class T>
+class CComAggObject final : public IUnknown {
+public:
+    explicit CComAggObject(IUnknown* outer) : m_contained(outer) { _pAtlModule->Lock(); }
+    ~CComAggObject()
+    {
+        m_contained.FinalRelease();
+        _pAtlModule->Unlock();
+    }
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override
+    {
+        if (!object) return E_POINTER;
+        if (iid == IID_IUnknown) {
+            *object = static_cast<IUnknown*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = m_contained.FindInterface(iid);
+        if (!*object) return E_NOINTERFACE;
+        m_contained.AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++m_refCount; }
+    STDMETHODIMP_(ULONG) Release() override
+    {
+        const ULONG count = --m_refCount;
+        if (count == 0) delete this;
+        return count;
+    }
+
+    // The object map's aggregated creator: the inner IUnknown for the outer object.
+    static HRESULT CreateInstance(IUnknown* outer, void** object)
+    {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        if (!outer) return E_INVALIDARG;
+        auto* created = new (std::nothrow) CComAggObject<T>(outer);
+        if (!created) return E_OUTOFMEMORY;
+        const HRESULT hr = created->m_contained.FinalConstruct();
+        if (FAILED(hr)) {
+            delete created;
+            return hr;
+        }
+        return created->QueryInterface(IID_IUnknown, object);
+    }
+
+private:
+    ULONG m_refCount = 0;
+    CComContainedObject<T> m_contained;
 };

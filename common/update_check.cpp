@@ -47,21 +47,39 @@ void OfferDownload(const std::string& reply)
         ShellExecuteW(nullptr, L"open", kDownloadPageUrl, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
+UpdateTimerHook g_onUpdateTimerPending = nullptr;
+UpdateTimerHook g_onUpdateTimerEnded = nullptr;
+
+void ArmUpdateTimer(UINT elapseMs)
+{
+    if (SetTimer(nullptr, kUpdateTimerId, elapseMs, UpdateTimerProc) && g_onUpdateTimerPending)
+        g_onUpdateTimerPending();
+}
+
 } // namespace
+
+void SetUpdateTimerPendingHooks(UpdateTimerHook onPending, UpdateTimerHook onEnded)
+{
+    g_onUpdateTimerPending = onPending;
+    g_onUpdateTimerEnded = onEnded;
+}
 
 void StartUpdateTimer()
 {
-    SetTimer(nullptr, kUpdateTimerId, kUpdateFirstCheckDelayMs, UpdateTimerProc);
+    ArmUpdateTimer(kUpdateFirstCheckDelayMs);
 }
 
 void CALLBACK UpdateTimerProc(HWND, UINT, UINT_PTR timerId, DWORD)
 {
-    KillTimer(nullptr, timerId);
+    // A timer message taken before the kill is not a second pending timer.
+    const bool wasPending = KillTimer(nullptr, timerId) != FALSE;
     try {
         CheckForUpdate();
     } catch (...) {
         // Out of memory: no check this time. Nothing may reach the host's message loop.
     }
+    if (wasPending && g_onUpdateTimerEnded)
+        g_onUpdateTimerEnded();
 }
 
 void CheckForUpdate()
@@ -72,7 +90,7 @@ void CheckForUpdate()
         return;
     if (settings.checkForUpdateLastDate == today) {
         if (settings.checkForUpdate != 0)
-            SetTimer(nullptr, kUpdateTimerId, kUpdateRecheckDelayMs, UpdateTimerProc);
+            ArmUpdateTimer(kUpdateRecheckDelayMs);
         return;
     }
 

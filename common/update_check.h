@@ -22,6 +22,12 @@ constexpr wchar_t kUpdatePromptFormat[] =
 // A thread timer (no window) that calls UpdateTimerProc after 5000 ms.
 void StartUpdateTimer();
 
+// Called once when an update timer is armed and once after it has fired and its check has
+// run, so that a library can stay loaded while its timer is pending. Null hooks (the
+// default) do nothing. Set before the first timer.
+using UpdateTimerHook = void (*)();
+void SetUpdateTimerPendingHooks(UpdateTimerHook onPending, UpdateTimerHook onEnded);
+
 // Thread-timer procedure: kills the timer that fired, then runs CheckForUpdate.
 void CALLBACK UpdateTimerProc(HWND window, UINT message, UINT_PTR timerId, DWORD time);
 

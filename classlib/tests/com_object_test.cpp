@@ -92,4 +92,66 @@ TEST_F(ComObjectTest, CachedFactoryLocksOnlyWhileOthersHoldIt)
     EXPECT_EQ(nullptr, none);
 }
 
+// An outer object that aggregates the test class, as a host may.
+class COuter final : public IUnknown {
+public:
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override
+    {
+        if (iid == IID_IUnknown) {
+            *object = static_cast<IUnknown*>(this);
+            AddRef();
+            return S_OK;
+        }
+        return inner ? inner->QueryInterface(iid, object) : E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
+    STDMETHODIMP_(ULONG) Release() override { return --refs; }
+
+    IUnknown* inner = nullptr;
+    ULONG refs = 1;
+};
+
+ObjectMapEntry g_aggregatableMap[] = {{&kTestClsid, &CComObject<CTestObject>::CreateInstance,
+                                       &CTestObject::UpdateRegistry, nullptr,
+                                       &CComAggObject<CTestObject>::CreateInstance}};
+
+TEST_F(ComObjectTest, AnAggregatedObjectAnswersAsItsOuterObjectAndOnlyItsIUnknownIsItsOwn)
+{
+    CAtlDllModule aggregatable{g_aggregatableMap, 1, GUID_NULL, 0};
+    IClassFactory* factory = nullptr;
+    ASSERT_EQ(S_OK, aggregatable.DllGetClassObject(kTestClsid, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
+    COuter outer;
+    void* refused = reinterpret_cast<void*>(1);
+    EXPECT_EQ(CLASS_E_NOAGGREGATION, factory->CreateInstance(&outer, IID_IPersist, &refused));
+    EXPECT_EQ(nullptr, refused);
+    ASSERT_EQ(S_OK, factory->CreateInstance(&outer, IID_IUnknown, reinterpret_cast<void**>(&outer.inner)));
+    EXPECT_EQ(2, aggregatable.GetLockCount()) << "the factory held outside the map, and the object";
+
+    IPersist* persist = nullptr;
+    ASSERT_EQ(S_OK, outer.QueryInterface(IID_IPersist, reinterpret_cast<void**>(&persist)));
+    EXPECT_EQ(2u, outer.refs) << "the inner object's interfaces count on the outer object";
+    IUnknown* identity = nullptr;
+    ASSERT_EQ(S_OK, persist->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity)));
+    EXPECT_EQ(static_cast<IUnknown*>(&outer), identity);
+    identity->Release();
+    persist->Release();
+    EXPECT_EQ(1u, outer.refs);
+
+    EXPECT_EQ(0u, outer.inner->Release());
+    EXPECT_EQ(1, g_finalReleases);
+    factory->Release();
+    EXPECT_EQ(0, aggregatable.GetLockCount());
+}
+
+TEST_F(ComObjectTest, AClassWithoutAggregatedCreatorRefusesEveryOuterObject)
+{
+    IClassFactory* factory = nullptr;
+    ASSERT_EQ(S_OK, module.DllGetClassObject(kTestClsid, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
+    COuter outer;
+    void* object = nullptr;
+    EXPECT_EQ(CLASS_E_NOAGGREGATION, factory->CreateInstance(&outer, IID_IUnknown, &object));
+    EXPECT_EQ(nullptr, object);
+    factory->Release();
+}
+
 }  // namespace

@@ -320,4 +320,32 @@ TEST_F(UpdateCheck, TheFirstCheckRunsFromAThreadTimerOf5000MsInTheMessageLoopAnd
     EXPECT_FALSE(KillTimer(nullptr, g_timerCalls[0].result)) << "the timer still runs";
 }
 
+int g_pendingUpdateTimers = 0;
+
+TEST_F(UpdateCheck, EachArmedTimerIsPendingUntilItHasFiredAndItsCheckHasRun)
+{
+    SetUpdateTimerPendingHooks([] { ++g_pendingUpdateTimers; }, [] { --g_pendingUpdateTimers; });
+    g_pendingUpdateTimers = 0;
+    StoreSetting(L"checkForUpdateLastDate", TodaysDayOfMonth());
+
+    StartUpdateTimer();
+    ASSERT_EQ(g_timerCalls.size(), 1u);
+    EXPECT_EQ(g_pendingUpdateTimers, 1);
+
+    // The first check finds today's check done and re-arms for a day: still one pending.
+    UpdateTimerProc(nullptr, WM_TIMER, g_timerCalls[0].result, GetTickCount());
+    ASSERT_EQ(g_timerCalls.size(), 2u);
+    EXPECT_EQ(g_pendingUpdateTimers, 1);
+
+    // A message of a timer already killed ends nothing more.
+    StoreSetting(L"checkForUpdate", 0);
+    UpdateTimerProc(nullptr, WM_TIMER, g_timerCalls[0].result, GetTickCount());
+    EXPECT_EQ(g_pendingUpdateTimers, 1);
+
+    UpdateTimerProc(nullptr, WM_TIMER, g_timerCalls[1].result, GetTickCount());
+    EXPECT_EQ(g_timerCalls.size(), 2u);
+    EXPECT_EQ(g_pendingUpdateTimers, 0);
+    SetUpdateTimerPendingHooks(nullptr, nullptr);
+}
+
 } // namespace

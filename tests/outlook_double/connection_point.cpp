@@ -123,6 +123,7 @@ STDMETHODIMP EventSource::EnumConnectionPoints(IEnumConnectionPoints** points) {
 STDMETHODIMP EventSource::FindConnectionPoint(REFIID riid, IConnectionPoint** point) {
     if (!point) return E_POINTER;
     *point = nullptr;
+    if (FAILED(refusal_)) return refusal_;
     IID events{};
     events_->GetConnectionInterface(&events);
     if (riid != events) return CONNECT_E_NOCONNECTION;

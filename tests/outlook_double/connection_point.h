@@ -55,6 +55,8 @@ public:
 
     // The number of sinks advised now.
     size_t SinkCount() const { return events_->SinkCount(); }
+    // FindConnectionPoint answers hr from now on (S_OK: serves again).
+    void RefuseConnections(HRESULT hr) { refusal_ = hr; }
 
 protected:
     EventSource(std::shared_ptr<HostState> host, std::wstring className,
@@ -66,6 +68,7 @@ protected:
 
 private:
     ComPtr<ConnectionPoint> events_;
+    HRESULT refusal_ = S_OK;
 };
 
 // Event arguments as Outlook passes them: an object by value (no reference taken: the

@@ -1,0 +1,138 @@
+// Outlook's start, run and stop with the add-in: what start-up builds by the settings (the
+// update timer, the statistics store), the library held while a timer of its own is
+// pending, the shutdown teardowns, reconnection, and Outlook failing under OnConnection.
+#include <gtest/gtest.h>
+
+#include <wrl/client.h>
+
+#include "addin_fixture.h"
+
+namespace mail_server {
+namespace {
+
+using outlook_double::Failure;
+namespace dispid = outlook_double::dispid;
+
+class LifecycleTest : public AddinTest {
+protected:
+    // Settings that start neither a request nor a prompt: today's update check counts as done.
+    void StoreStartSettings(DWORD checkForUpdate, DWORD productImprovement)
+    {
+        StoreSetting(L"checkForUpdate", checkForUpdate);
+        StoreSetting(L"productImprovement", productImprovement);
+        StoreSetting(L"checkForUpdateLastDate", TodaysDayOfMonth());
+    }
+    // Outlook's shutdown as far as the add-in itself goes, and the release of the object.
+    void StopAddin()
+    {
+        EXPECT_EQ(S_OK, host.BeginShutdown());
+        host.FireQuit();
+        EXPECT_EQ(S_OK, host.Disconnect());
+        host.ReleaseAddin();
+    }
+};
+
+TEST_F(LifecycleTest, WithBothSettingsOffStartUpBuildsNoStoreAndNoTimer)
+{
+    StoreStartSettings(0, 0);
+    WriteStatisticsDataFile();
+    StartAddin();
+    ASSERT_TRUE(DeleteFileW(StatisticsDataPath().c_str()));
+    StoreSetting(L"productImprovement", 1);  // a store, had there been one, would now save
+    StopAddin();
+    EXPECT_FALSE(FileExists(StatisticsDataPath())) << "no store existed to save";
+    EXPECT_EQ(S_OK, server.CanUnloadNow()) << "no timer holds the library";
+}
+
+TEST_F(LifecycleTest, TheStoreHoldsTheLibraryUntilOnBeginShutdownSavesAndDestroysIt)
+{
+    StoreStartSettings(0, 1);
+    WriteStatisticsDataFile();
+    StartAddin();
+    ASSERT_TRUE(DeleteFileW(StatisticsDataPath().c_str()));
+    host.ReleaseAddin();
+    EXPECT_EQ(S_FALSE, server.CanUnloadNow()) << "the store's timer is pending";
+
+    ASSERT_EQ(S_OK, host.CreateFromDll(kProgId, server.Path()));
+    EXPECT_EQ(S_OK, host.BeginShutdown());
+    EXPECT_TRUE(FileExists(StatisticsDataPath())) << "the store saved what it loaded";
+    EXPECT_EQ(S_OK, host.BeginShutdown()) << "a second teardown finds no store";
+    host.FireQuit();
+    host.ReleaseAddin();
+    EXPECT_EQ(S_OK, server.CanUnloadNow());
+}
+
+TEST_F(LifecycleTest, AStoreThatExistsAtStartupCompleteIsKept)
+{
+    StoreStartSettings(0, 1);
+    WriteStatisticsDataFile();
+    StartAddin();
+    EXPECT_EQ(S_OK, host.StartupComplete());
+    ASSERT_TRUE(DeleteFileW(StatisticsDataPath().c_str()));
+    StopAddin();
+    EXPECT_TRUE(FileExists(StatisticsDataPath()));
+    EXPECT_EQ(S_OK, server.CanUnloadNow()) << "no second store was left behind with its timer";
+}
+
+TEST_F(LifecycleTest, TheUpdateTimerHoldsTheLibraryUntilItHasFired)
+{
+    StoreStartSettings(1, 0);
+    StartAddin();
+    StopAddin();
+    EXPECT_EQ(S_FALSE, server.CanUnloadNow()) << "the update timer is pending";
+
+    // The check finds today's check done and, with checking now off, arms nothing more.
+    StoreSetting(L"checkForUpdate", 0);
+    EXPECT_TRUE(PumpMessagesUntil([&] { return server.CanUnloadNow() == S_OK; }, 10000));
+}
+
+TEST_F(LifecycleTest, ReconnectingWithTheSameApplicationKeepsOneApplicationSink)
+{
+    StoreStartSettings(0, 0);
+    StartAddin();
+    EXPECT_EQ(1u, outlook.App().SinkCount());
+    EXPECT_EQ(S_OK, host.Disconnect());
+    EXPECT_EQ(1u, outlook.App().SinkCount()) << "OnDisconnection leaves the sink connected";
+    EXPECT_EQ(S_OK, host.Connect());
+    EXPECT_EQ(1u, outlook.App().SinkCount());
+    StopAddin();
+}
+
+TEST_F(LifecycleTest, OutlookFailingToGiveItsVersionDoesNotStopTheConnection)
+{
+    StoreStartSettings(0, 0);
+    for (const Failure& failure : {Failure::OutlookException(L"Busy"), Failure::Hresult(E_ACCESSDENIED)}) {
+        outlook.Fail(L"Application", dispid::Version, failure);
+        ASSERT_EQ(S_OK, host.CreateFromDll(kProgId, server.Path()));
+        EXPECT_EQ(S_OK, host.Connect());
+        EXPECT_EQ(1u, outlook.CallsTo(L"Application", dispid::Version).size());
+        EXPECT_EQ(S_OK, host.StartupComplete());
+        StopAddin();
+        outlook.Host().ClearCalls();
+    }
+}
+
+TEST_F(LifecycleTest, OutlookRefusingItsEventsDoesNotStopTheStartOrTheShutdown)
+{
+    StoreStartSettings(0, 1);
+    outlook.App().RefuseConnections(E_OUTOFMEMORY);
+    StartAddin();
+    EXPECT_EQ(0u, outlook.App().SinkCount());
+    outlook.App().RefuseConnections(S_OK);
+    StopAddin();
+    EXPECT_EQ(S_OK, server.CanUnloadNow()) << "the store went at OnBeginShutdown";
+}
+
+TEST_F(LifecycleTest, AConnectionWithoutApplicationIsRefusedAndKeepsNothing)
+{
+    ASSERT_EQ(S_OK, host.CreateFromDll(kProgId, server.Path()));
+    SAFEARRAY* custom = SafeArrayCreateVector(VT_VARIANT, 0, 0);
+    EXPECT_EQ(E_POINTER, host.Extensibility()->OnConnection(nullptr, ext_cm_Startup, nullptr, &custom));
+    SafeArrayDestroy(custom);
+    EXPECT_TRUE(outlook.Calls().empty());
+    host.ReleaseAddin();
+    EXPECT_EQ(S_OK, server.CanUnloadNow());
+}
+
+}  // namespace
+}  // namespace mail_server
