@@ -128,6 +128,17 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
 }
 #pragma GCC diagnostic pop
 
+BOOL SetHandCursorOverChild(const CWnd& parent, int id)
+{
+    POINT cursor;
+    RECT child;
+    parent.GetDlgItem(id).GetWindowRect(&child);
+    if (!::GetCursorPos(&cursor) || !::PtInRect(&child, cursor))
+        return FALSE;
+    ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
+    return TRUE;
+}
+
 CPaintDC::CPaintDC(CWnd* window) : m_hWnd(window->m_hWnd), m_hDC(::BeginPaint(m_hWnd, &m_ps)) {}
 
 CPaintDC::~CPaintDC()

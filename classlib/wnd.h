@@ -51,6 +51,10 @@ protected:
     CurrentMessage m_currentMessage;
 };
 
+// Shows the hand cursor, as over a link, when the mouse is over the child control id of
+// parent; TRUE when it did, which a WM_SETCURSOR handler then returns.
+BOOL SetHandCursorOverChild(const CWnd& parent, int id);
+
 // A paint context for the duration of a WM_PAINT handler (BeginPaint/EndPaint).
 class CPaintDC {
 public:

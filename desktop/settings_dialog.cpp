@@ -108,13 +108,8 @@ void CPlenzarFileDlg::OnBnClickedOk()
 
 BOOL CPlenzarFileDlg::OnSetCursor(CWnd* window, UINT hitTest, UINT message)
 {
-    POINT cursor;
-    RECT label;
-    GetDlgItem(IDC_VERSION_LABEL).GetWindowRect(&label);
-    if (::GetCursorPos(&cursor) && ::PtInRect(&label, cursor)) {
-        ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
+    if (SetHandCursorOverChild(*this, IDC_VERSION_LABEL))
         return TRUE;
-    }
     return CDialogEx::OnSetCursor(window, hitTest, message);
 }
 

@@ -3,8 +3,9 @@
 # 1,000 files, and the shell extension's Initialize and QueryContextMenu for 1,000, 10,000
 # and 100,000 files, each against a bare loop of the same engine calls; the mail add-in's
 # attachment pipeline over 100 attachments of 3 MB, against a bare loop of the same Outlook
-# calls, file copies and engine calls; and the mail add-in's start (OnConnection and
-# OnStartupComplete) against the same calls to an empty add-in.
+# calls, file copies and engine calls; the mail add-in's start (OnConnection and
+# OnStartupComplete) against the same calls to an empty add-in; and its ribbon
+# invalidation against a bare loop of the Outlook reads it makes.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
@@ -28,5 +29,7 @@ echo "== PlenzarMail.dll attachment pipeline (64-bit)"
 run_in_tree x86_64 mail_pipeline_benchmark.exe
 echo "== PlenzarMail.dll start (64-bit)"
 run_in_tree x86_64 mail_server_bench.exe
+echo "== PlenzarMail.dll ribbon invalidation (64-bit)"
+run_in_tree x86_64 bench/ribbon_benchmark.exe
 echo "== PlenzarFileShell.dll menu (32-bit)"
 run_in_tree i686 shell_ext_bench.exe 1000 10000 100000

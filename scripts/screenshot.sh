@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Renders the settings dialog under Xvfb in a prefix of its own (real X windows, not the
-# tests' null graphics driver) and saves it as docs/settings-dialog.png.
+# Renders the desktop program's settings dialog and the mail add-in's preferences dialog
+# under Xvfb in a prefix of its own (real X windows, not the tests' null graphics driver)
+# and saves them as docs/settings-dialog.png and docs/preferences-dialog.png.
 # Needs a built 64-bit tree (scripts/build.sh x86_64).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -15,13 +16,23 @@ xvfb=$!
 trap 'wineserver -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true' EXIT
 sleep 1
 [ -f "$WINEPREFIX/.plenzar-ready" ] || { wineboot -i >/dev/null 2>&1; wineserver -w; touch "$WINEPREFIX/.plenzar-ready"; }
+mkdir -p "$root/docs"
+
+# shoot <program path in the prefix> <width> <height> <picture name>: runs the program in a
+# virtual desktop of that size (which gives the dialog its title bar) and pictures it.
+shoot() {
+  wine explorer /desktop=shot,"$2x$3" "$1" >/dev/null 2>&1 &
+  sleep 5
+  import -window root -crop "$2x$3+0+0" +repage "$root/docs/$4"
+  wineserver -k 2>/dev/null || true
+  sleep 1
+  echo "$root/docs/$4"
+}
 
 program="$WINEPREFIX/drive_c/PlenzarFile"
 mkdir -p "$program"
 cp "$root/build/x86_64/bin/PlenzarFile.exe" "$root/build/x86_64/bin/demo/Plenzar.dll" "$program/"
-# A virtual desktop gives the dialog its title bar.
-wine explorer /desktop=shot,560x470 'C:\PlenzarFile\PlenzarFile.exe' >/dev/null 2>&1 &
-sleep 5
-mkdir -p "$root/docs"
-import -window root -crop 560x470+0+0 +repage "$root/docs/settings-dialog.png"
-echo "$root/docs/settings-dialog.png"
+shoot 'C:\PlenzarFile\PlenzarFile.exe' 560 470 settings-dialog.png
+
+cp "$root/build/x86_64/bin/bench/show_preferences.exe" "$program/"
+shoot 'C:\PlenzarFile\show_preferences.exe' 560 420 preferences-dialog.png

@@ -1,5 +1,7 @@
 #include "desktop/tests/program_run.h"
 
+#include "tests/support/dialog_driver.h"
+
 #include <cstring>
 #include <cstdio>
 
@@ -79,19 +81,7 @@ std::optional<DWORD> RunningProgram::WaitForExit(DWORD milliseconds)
 
 HWND RunningProgram::WaitForDialog(const wchar_t* caption, DWORD milliseconds) const
 {
-    const ULONGLONG deadline = GetTickCount64() + milliseconds;
-    do {
-        for (HWND window = FindWindowExW(nullptr, nullptr, L"#32770", caption); window;
-             window = FindWindowExW(nullptr, window, L"#32770", caption)) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == m_process.dwProcessId && IsWindowVisible(window))
-                return window;
-        }
-        if (WaitForSingleObject(m_process.hProcess, 50) == WAIT_OBJECT_0)
-            return nullptr;
-    } while (GetTickCount64() < deadline);
-    return nullptr;
+    return testsupport::WaitForDialog(caption, m_process.dwProcessId, milliseconds, m_process.hProcess);
 }
 
 std::optional<DWORD> RunToEnd(const std::wstring& exe, const std::vector<std::wstring>& arguments,

@@ -1,6 +1,7 @@
 // The settings dialog as a real window: PlenzarFile.exe started without arguments.
 #include "desktop/tests/program_run.h"
 #include "tests/engine/test_engine.h"
+#include "tests/support/dialog_driver.h"
 #include "tests/support/http_test_server.h"
 #include "tests/support/program_folder.h"
 #include "tests/support/url_recorder_scope.h"
@@ -23,22 +24,9 @@ constexpr int kCheckForUpdate = 206;
 constexpr int kImprovement = 207;
 constexpr int kVersionLabel = 209;
 
-bool Checked(HWND dialog, int id)
-{
-    return SendMessageW(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-void Click(HWND dialog, int id)
-{
-    SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
-}
-
-std::wstring Text(HWND control)
-{
-    wchar_t text[512] = {};
-    SendMessageW(control, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text));
-    return text;
-}
+using testsupport::ClickButton;
+using testsupport::CursorAfterSetCursor;
+using testsupport::IsButtonChecked;
 
 // The program copied with the development engine into a folder of its own.
 class SettingsDialog : public ::testing::Test {
@@ -58,13 +46,13 @@ protected:
         const HWND dialog = program.WaitForDialog(kCaption);
         if (!dialog)
             return std::nullopt;
-        EXPECT_TRUE(Checked(dialog, 203));  // the default profile, Medium
-        Click(dialog, 201);
-        Click(dialog, kDesktop);
-        Click(dialog, kCheckForUpdate);
-        EXPECT_TRUE(Checked(dialog, 201));
-        EXPECT_FALSE(Checked(dialog, 203));
-        Click(dialog, button);
+        EXPECT_TRUE(IsButtonChecked(dialog, 203));  // the default profile, Medium
+        ClickButton(dialog, 201);
+        ClickButton(dialog, kDesktop);
+        ClickButton(dialog, kCheckForUpdate);
+        EXPECT_TRUE(IsButtonChecked(dialog, 201));
+        EXPECT_FALSE(IsButtonChecked(dialog, 203));
+        ClickButton(dialog, button);
         return program.WaitForExit();
     }
 
@@ -85,14 +73,14 @@ TEST_F(SettingsDialog, ShowsStoredSettingsAndOkStoresWhatTheControlsShow)
     ASSERT_NE(dialog, nullptr);
 
     for (int radio : kProfileRadios)
-        EXPECT_FALSE(Checked(dialog, radio)) << radio;
-    EXPECT_TRUE(Checked(dialog, kSameFolder));
-    EXPECT_FALSE(Checked(dialog, kDesktop));
-    EXPECT_FALSE(Checked(dialog, kCheckForUpdate));
-    EXPECT_TRUE(Checked(dialog, kImprovement));
-    EXPECT_EQ(Text(GetDlgItem(dialog, kVersionLabel)), L"PlenzarFile (Beta) 2.1.0.2\rwww.plenzar.example");
+        EXPECT_FALSE(IsButtonChecked(dialog, radio)) << radio;
+    EXPECT_TRUE(IsButtonChecked(dialog, kSameFolder));
+    EXPECT_FALSE(IsButtonChecked(dialog, kDesktop));
+    EXPECT_FALSE(IsButtonChecked(dialog, kCheckForUpdate));
+    EXPECT_TRUE(IsButtonChecked(dialog, kImprovement));
+    EXPECT_EQ(testsupport::WindowText(GetDlgItem(dialog, kVersionLabel)), L"PlenzarFile (Beta) 2.1.0.2\rwww.plenzar.example");
 
-    Click(dialog, IDOK);
+    ClickButton(dialog, IDOK);
     ASSERT_EQ(program.WaitForExit(), 0u);
     // No profile shown: OK stores Large; output choice 2 was shown as the source folder.
     EXPECT_EQ(m_settings.Get(L"appDefaultPlenzarProfile"), 3);
@@ -131,22 +119,12 @@ TEST_F(SettingsDialog, LeavingTheImprovementProgramStoresZeroAndSavesNoStatistic
     RunningProgram program(m_exe, {}, m_folder.Path());
     const HWND dialog = program.WaitForDialog(kCaption);
     ASSERT_NE(dialog, nullptr);
-    Click(dialog, kImprovement);
-    Click(dialog, IDOK);
+    ClickButton(dialog, kImprovement);
+    ClickButton(dialog, IDOK);
     ASSERT_EQ(program.WaitForExit(), 0u);
     EXPECT_EQ(m_settings.Get(L"productImprovement"), 0);
     EXPECT_EQ(m_settings.Get(L"appDefaultPlenzarProfile"), 2);
     EXPECT_FALSE(m_dataFile.Exists());
-}
-
-HCURSOR CursorAfterSetCursor(HWND dialog, POINT point, LRESULT* result)
-{
-    SetCursorPos(point.x, point.y);
-    *result = SendMessageW(dialog, WM_SETCURSOR, reinterpret_cast<WPARAM>(dialog),
-                           MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-    CURSORINFO info = { sizeof(info) };
-    GetCursorInfo(&info);
-    return info.hCursor;
 }
 
 TEST_F(SettingsDialog, VersionLabelShowsTheHandAndOpensTheHomePage)
@@ -173,13 +151,12 @@ TEST_F(SettingsDialog, VersionLabelShowsTheHandAndOpensTheHomePage)
     EXPECT_NE(overLabel, elsewhere);
 
     // A click on the label, as the mouse gives it to the control.
-    SendMessageW(label, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-    SendMessageW(label, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    testsupport::ClickControl(label);
     ASSERT_TRUE(browser.WaitForUrls(1, 10000));
     EXPECT_THAT(browser.Urls(), ElementsAre(L"http://www.plenzar.example/"));
     EXPECT_TRUE(IsWindow(dialog));  // the dialog stays open
 
-    Click(dialog, IDCANCEL);
+    ClickButton(dialog, IDCANCEL);
     EXPECT_EQ(program.WaitForExit(), 0u);
 }
 
@@ -208,7 +185,7 @@ TEST_F(SettingsDialog, TimersRunInsideTheDialogAndAnUploadInProgressOutlivesNoth
     const HWND dialog = program.WaitForDialog(kCaption);
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(server.WaitForRequests(2, 20000));
-    Click(dialog, IDOK);
+    ClickButton(dialog, IDOK);
     ASSERT_EQ(program.WaitForExit(), 0u);
 
     const auto requests = server.Requests();
