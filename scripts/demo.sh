@@ -8,6 +8,10 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 scripts="$root/scripts"
 profile=${PROFILE:-2}
+case "$profile" in
+  [0-4]) ;;
+  *) echo "PROFILE must be 0 (Tiny), 1 (Small), 2 (Medium), 3 (Large) or 4 (Full)" >&2; exit 2 ;;
+esac
 
 "$scripts/setup.sh"
 "$scripts/wine-prefix.sh" "$root/build/demo" & prefix=$!
@@ -51,4 +55,19 @@ for i in "${!sources[@]}"; do
   fi
 done
 echo "$written of ${#sources[@]} pictures written beside their sources"
-[ "$written" -eq "${#sources[@]}" ]
+[ "$written" -eq "${#sources[@]}" ] || { echo "the desktop program missed pictures" >&2; exit 1; }
+
+# The mail add-in in Outlook, played by the host double: the same sample pictures and a
+# text file attached to a new mail, with the demo engine beside PlenzarMail.dll.
+mail="$demo/mail"
+mkdir -p "$mail/attachments"
+cp "$root/build/x86_64/bin/PlenzarMail.dll" "$root/build/x86_64/bin/demo/Plenzar.dll" \
+   "$root/build/x86_64/bin/demo/mail_demo.exe" "$mail/"
+wine 'C:\PlenzarDemo\picture_tool.exe' make 'C:\PlenzarDemo\mail\attachments' </dev/null 2>/dev/null
+printf 'Notes for the trip.\r\n' > "$mail/attachments/notes.txt"
+wine reg add "$settings" /v mailDefaultPlenzarProfile /t REG_DWORD /d "$profile" /f >/dev/null 2>&1
+wine reg add "$settings" /v checkForUpdate /t REG_DWORD /d 0 /f >/dev/null 2>&1
+wine reg add "$settings" /v productImprovement /t REG_DWORD /d 0 /f >/dev/null 2>&1
+echo
+echo "PlenzarMail.dll in a new mail, Outlook played by the host double"
+wine 'C:\PlenzarDemo\mail\mail_demo.exe' 'C:\PlenzarDemo\mail\attachments' </dev/null 2>/dev/null | tr -d '\r'
