@@ -4,7 +4,6 @@
 
 #include <cstdarg>
 #include <cstdio>
-#include <memory>
 
 #include "common/text_conversion.h"
 #include "mail_addin/log_clock.h"
@@ -37,8 +36,17 @@ std::wstring SubFolder(const wchar_t* name)
     return work.empty() ? work : EnsureFolder(work + name);
 }
 
-struct CFileCloser {
-    void operator()(FILE* file) const { fclose(file); }
+class CFileHandle {
+public:
+    explicit CFileHandle(HANDLE handle) : m_handle(handle) {}
+    ~CFileHandle() { if (IsValid()) CloseHandle(m_handle); }
+    CFileHandle(const CFileHandle&) = delete;
+    CFileHandle& operator=(const CFileHandle&) = delete;
+    bool IsValid() const { return m_handle != INVALID_HANDLE_VALUE; }
+    HANDLE Get() const { return m_handle; }
+
+private:
+    HANDLE m_handle;
 };
 
 // The text formatted whole, then cut to the log's bound on a UTF-8 character boundary.
@@ -99,16 +107,21 @@ void WriteLog(const char* format, ...)
     const std::string text = FormatLogText(format, args);
     va_end(args);
 
-    // The path is UTF-8: opened by its wide form, so that any user name works.
+    // The path is UTF-8: opened by its wide form, so that any user name works. Each line
+    // opens and closes the log, so a log deleted or moved meanwhile is simply made anew.
     const CUtf8ToWide path(g_logFilePath.c_str());
     if (!path.c_str()) return;
-    std::unique_ptr<FILE, CFileCloser> file(_wfopen(path, L"ab"));
-    if (!file) return;
+    const CFileHandle file(CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                       nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid()) return;
     const __time64_t now = g_logClock();
     tm local = {};
     if (_localtime64_s(&local, &now) != 0) return;
-    fprintf(file.get(), "%d/%d/%d %d:%d:%d\t", local.tm_year + 1900, local.tm_mon + 1,
-            local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
-    fwrite(text.data(), 1, text.size(), file.get());
-    fwrite("\r\n", 1, 2, file.get());
+    char prefix[64];
+    const int prefixLength = std::snprintf(prefix, sizeof prefix, "%d/%d/%d %d:%d:%d\t",
+                                           local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                                           local.tm_hour, local.tm_min, local.tm_sec);
+    const std::string line = std::string(prefix, prefixLength > 0 ? prefixLength : 0) + text + "\r\n";
+    DWORD written = 0;
+    WriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }
