@@ -1,10 +1,13 @@
 #include "common/version_info.h"
 
 #include "classlib/module_handle.h"
+#include "classlib/win_app.h"
+#include "common/text_conversion.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -113,4 +116,16 @@ std::string GetProcessVersionString()
     CFileVersionInfo info;
     info.Create(path);
     return FormatProductVersion(info);
+}
+
+std::wstring FormatVersionLabel(UINT formatStringId)
+{
+    wchar_t format[256] = {};
+    if (!::LoadStringW(AfxGetResourceHandle(), formatStringId, format, static_cast<int>(std::size(format))))
+        return {};
+    const std::string version = GetModuleVersionString();
+    const CUtf8ToWide wideVersion(version.c_str(), static_cast<int>(version.size()));
+    wchar_t label[512] = {};
+    _snwprintf_s(label, std::size(label), _TRUNCATE, format, wideVersion.c_str() ? wideVersion.c_str() : L"");
+    return label;
 }

@@ -40,3 +40,7 @@ std::string FormatProductVersion(const CFileVersionInfo& info);
 std::string GetModuleVersionString();
 // The product version of the current process's executable, or empty text.
 std::string GetProcessVersionString();
+// A dialog's version label: the string-table format formatStringId of the resource module
+// (AfxGetResourceHandle) with this module's product version in its one %s; empty text when
+// the format cannot be loaded.
+std::wstring FormatVersionLabel(UINT formatStringId);

@@ -6,9 +6,6 @@
 
 #include <shellapi.h>
 
-#include <cwchar>
-#include <iterator>
-
 namespace {
 
 // The profile radios from Full down to Tiny, with the profile each one stands for.
@@ -69,14 +66,7 @@ void CPlenzarFileDlg::ShowProfile(PlenzarProfile profile) const
 
 void CPlenzarFileDlg::ShowVersionLabel() const
 {
-    wchar_t format[256] = {};
-    ::LoadStringW(AfxGetResourceHandle(), IDS_VERSION_FORMAT, format, static_cast<int>(std::size(format)));
-    const std::string version = GetModuleVersionString();
-    CUtf8ToWide wideVersion(version.c_str(), static_cast<int>(version.size()));
-    const wchar_t* versionText = wideVersion.c_str();
-    wchar_t label[512] = {};
-    _snwprintf_s(label, std::size(label), _TRUNCATE, format, versionText ? versionText : L"");
-    GetDlgItem(IDC_VERSION_LABEL).SetWindowText(label);
+    GetDlgItem(IDC_VERSION_LABEL).SetWindowText(FormatVersionLabel(IDS_VERSION_FORMAT).c_str());
 }
 
 PlenzarProfile CPlenzarFileDlg::CheckedProfile() const

@@ -2,13 +2,9 @@
 
 #include <shellapi.h>
 
-#include <cwchar>
-#include <iterator>
-#include <string>
 
 #include "classlib/win_app.h"
 #include "common/settings.h"
-#include "common/text_conversion.h"
 #include "common/vendor_urls.h"
 #include "common/version_info.h"
 #include "mail_addin/resource.h"
@@ -64,16 +60,7 @@ bool CPreferencesDlg::IsChecked(int id) const
 
 void CPreferencesDlg::ShowVersionLabel() const
 {
-    wchar_t format[256] = {};
-    if (!::LoadStringW(AfxGetResourceHandle(), IDS_VERSION_LABEL, format, static_cast<int>(std::size(format)))) {
-        GetDlgItem(IDC_VERSION_LABEL).SetWindowText(L"");
-        return;
-    }
-    const std::string version = GetModuleVersionString();
-    const CUtf8ToWide wideVersion(version.c_str(), static_cast<int>(version.size()));
-    wchar_t label[512] = {};
-    _snwprintf_s(label, std::size(label), _TRUNCATE, format, wideVersion.c_str() ? wideVersion.c_str() : L"");
-    GetDlgItem(IDC_VERSION_LABEL).SetWindowText(label);
+    GetDlgItem(IDC_VERSION_LABEL).SetWindowText(FormatVersionLabel(IDS_VERSION_LABEL).c_str());
 }
 
 void CPreferencesDlg::OnBnClickedOk()
