@@ -14,6 +14,7 @@ case "$profile" in
 esac
 
 "$scripts/setup.sh"
+source "$scripts/wine-loader.sh"
 "$scripts/wine-prefix.sh" "$root/build/demo" & prefix=$!
 "$scripts/build.sh" x86_64 >/dev/null
 wait $prefix

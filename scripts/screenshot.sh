@@ -6,6 +6,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh" xvfb imagemagick
+source "$root/scripts/wine-loader.sh"
 
 shot="$root/build/screenshot"
 export WINEPREFIX="$shot/wineprefix" HOME="$shot/home" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -15,7 +16,7 @@ Xvfb "$DISPLAY" -screen 0 800x600x24 >/dev/null 2>&1 &
 xvfb=$!
 trap 'wineserver -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true' EXIT
 sleep 1
-[ -f "$WINEPREFIX/.plenzar-ready" ] || { wineboot -i >/dev/null 2>&1; wineserver -w; touch "$WINEPREFIX/.plenzar-ready"; }
+[ -f "$WINEPREFIX/.plenzar-ready" ] || { wine wineboot.exe -i >/dev/null 2>&1; wineserver -w; touch "$WINEPREFIX/.plenzar-ready"; }
 mkdir -p "$root/docs"
 
 # shoot <program path in the prefix> <width> <height> <picture name>: runs the program in a

@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that the build and the tests need, and any extra
-# packages named as arguments. Installs nothing that is already there.
+# packages named as arguments. Installs nothing that is already there. Wine's 32-bit
+# loader (wine32, and with it the i386 architecture) only where the kernel can start it.
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
 
 packages=(cmake ninja-build python3 googletest g++-mingw-w64-x86-64-posix
-          g++-mingw-w64-i686-posix mingw-w64-tools libwine-dev wine wine64
-          wine32:i386 fonts-wine "$@")
+          g++-mingw-w64-i686-posix mingw-w64-tools libwine-dev wine wine64 fonts-wine "$@")
+if "$here/starts-32bit.sh"; then
+  packages+=(wine32:i386)
+fi
 
 missing=()
 for package in "${packages[@]}"; do
@@ -18,7 +22,7 @@ done
 as_root=()
 [ "$(id -u)" -eq 0 ] || as_root=(sudo)
 echo "Installing: ${missing[*]}"
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
+if [[ " ${missing[*]} " == *:i386\ * ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   "${as_root[@]}" dpkg --add-architecture i386
 fi
 "${as_root[@]}" apt-get update -q

@@ -10,9 +10,9 @@ stamp="$WINEPREFIX/.plenzar-ready"
 
 rm -rf "$WINEPREFIX"
 mkdir -p "$HOME"
-wineboot -i >/dev/null 2>&1
+wine wineboot.exe -i >/dev/null 2>&1
 cp "$here/../tests/support/wine-settings.reg" "$WINEPREFIX/drive_c/wine-settings.reg"
-wine regedit /S 'C:\wine-settings.reg' >/dev/null 2>&1
+wine regedit.exe /S 'C:\wine-settings.reg' >/dev/null 2>&1
 # The graphics driver is read when Wine's desktop process starts: let this session end.
 wineserver -w
 touch "$stamp"

@@ -41,7 +41,8 @@ TEST(Resources, VersionManifestScriptsAndTypeLibrary)
     EXPECT_EQ(1, attr->wMajorVerNum);
     EXPECT_EQ(0, attr->wMinorVerNum);
     EXPECT_EQ(0u, attr->lcid);
-    EXPECT_EQ(SYS_WIN32, attr->syskind);
+    // Built for the module's own bitness (the tests also run a 64-bit build of the handler).
+    EXPECT_EQ(sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32, attr->syskind);
     lib->ReleaseTLibAttr(attr);
     ITypeInfo* coclass = nullptr;
     ASSERT_EQ(S_OK, lib->GetTypeInfoOfGuid(kClsidShellExt, &coclass));
