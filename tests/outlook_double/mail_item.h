@@ -64,6 +64,9 @@ public:
     // Returns true when a sink set Cancel.
     bool FireBeforeAttachmentAdd(Attachment* attachment);
     HRESULT FireAttachmentRemove(Attachment* attachment);
+    // Outlook drops the item from memory: after a Close that closed it, or when an item
+    // only shown or read (ItemLoad without Close) is let go. No arguments.
+    HRESULT FireUnload();
     // Any event with any arguments (call order), e.g. a wrong argument count.
     HRESULT FireEvent(DISPID id, const std::vector<VARIANT>& args) { return Fire(id, args); }
 
