@@ -214,7 +214,7 @@ TEST_F(EventSinkTest, OutlookErrorInAHandlerStaysInside) {
     EXPECT_EQ(S_OK, outlook_.Events().back().result);
 }
 
-TEST_F(EventSinkTest, QuitDisconnectsEveryListenerAndReleasesTheGlobalsThenNothingIsProcessed) {
+TEST_F(EventSinkTest, QuitDisconnectsAndReleasesTheGlobalsThenNothingIsProcessed) {
     StartStatistics();
     ComPtr<MailItem> item = NewMail(PROFILE_MEDIUM);
 
