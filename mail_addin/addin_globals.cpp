@@ -44,6 +44,11 @@ void ReleaseGlobalObjects()
         delete g_engine;
         g_engine = nullptr;
     }
+    if (g_ribbonUi) {
+        IRibbonUI* ribbonUi = g_ribbonUi;
+        g_ribbonUi = nullptr;
+        ribbonUi->Release();
+    }
 }
 
 std::wstring GetDispatchDisplayName(IDispatch* object)

@@ -21,6 +21,7 @@ constexpr DISPID kItemLoad = 0xFBA7;
 constexpr DISPID kClose = 0xF004;
 constexpr DISPID kAttachmentRemove = 0xFBAE;
 constexpr DISPID kBeforeAttachmentAdd = 0xFBB0;
+constexpr DISPID kUnload = 0xFBAD;
 
 // Outlook passes objects by value; a by-reference object is taken too. Anything else
 // reads as none, so that a malformed event does nothing rather than crash.
@@ -60,9 +61,11 @@ void OnItemSend(CAppEventListener&, VARIANTARG* args)
     CUsageStatistics::CountProfile(profile);
 }
 
-void OnQuit(CAppEventListener& listener, VARIANTARG*)
+// Quit: nothing of Outlook stays held, so that the library may unload without calling
+// into Outlook (its global destructors run under the loader lock).
+void OnQuit(CAppEventListener&, VARIANTARG*)
 {
-    CAppEventListener::SafeUnadvise(&listener);
+    g_eventListeners.DisconnectAll();
     ReleaseGlobalObjects();
 }
 
@@ -77,7 +80,15 @@ void OnItemLoad(CAppEventListener&, VARIANTARG* args)
         g_ribbonUi->Invalidate();
 }
 
-void OnClose(CAppEventListener& listener, VARIANTARG*)
+// Close (Cancel): the window may stay open (another add-in set Cancel, or the user cancels
+// the save prompt that follows), so the item keeps its listener until Unload.
+void OnClose(CAppEventListener&, VARIANTARG*)
+{
+}
+
+// Unload: Outlook drops the item, also one that was only shown or read and never closed.
+// The item may not be called any more; its listener is free to be taken again.
+void OnUnload(CAppEventListener& listener, VARIANTARG*)
 {
     CAppEventListener::SafeUnadvise(&listener);
 }
@@ -117,6 +128,7 @@ const EventHandlerEntry kItemEventHandlers[] = {
     {kClose, 1, OnClose},
     {kAttachmentRemove, 1, OnAttachmentRemove},
     {kBeforeAttachmentAdd, 2, OnBeforeAttachmentAdd},
+    {kUnload, 0, OnUnload},
 };
 
 template <size_t N>

@@ -148,6 +148,14 @@ CEventListenerList::~CEventListenerList()
     m_listeners.clear();
 }
 
+void CEventListenerList::DisconnectAll()
+{
+    for (CAppEventListener* listener : m_listeners) {
+        if (listener->IsConnected())
+            CAppEventListener::SafeUnadvise(listener);
+    }
+}
+
 CAppEventListener* CEventListenerList::Attach(IDispatch* source, REFIID eventIid)
 {
     CAppEventListener* disconnected = nullptr;

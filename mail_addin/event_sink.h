@@ -48,6 +48,9 @@ public:
     // The connected listener of that source and interface, else a disconnected one reused,
     // else a new one; null only when none could be made.
     CAppEventListener* Attach(IDispatch* source, REFIID eventIid);
+    // Unadvises every connected listener (Quit, or the user turning the add-in off); they
+    // stay in the list to be taken again.
+    void DisconnectAll();
     size_t Count() const { return m_listeners.size(); }
     CAppEventListener* At(size_t index) const { return m_listeners[index]; }
 

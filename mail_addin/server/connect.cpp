@@ -92,7 +92,13 @@ STDMETHODIMP CConnect::OnConnection(IDispatch* application, ext_ConnectMode, IDi
     return S_OK;
 }
 
-STDMETHODIMP CConnect::OnDisconnection(ext_DisconnectMode, SAFEARRAY**) { return S_OK; }
+STDMETHODIMP CConnect::OnDisconnection(ext_DisconnectMode removeMode, SAFEARRAY**)
+{
+    // The user turned the add-in off: no event may reach it until it is connected again.
+    // On Outlook's own shutdown Quit has disconnected everything already.
+    if (removeMode == ext_dm_UserClosed) WithoutExceptions([] { g_eventListeners.DisconnectAll(); });
+    return S_OK;
+}
 
 STDMETHODIMP CConnect::OnAddInsUpdate(SAFEARRAY**) { return S_OK; }
 

@@ -19,7 +19,8 @@ ObjectMapEntry g_objectMap[] = {
 };
 
 // Releases the ribbon's IRibbonUI that the add-in shares in g_ribbonUi when the library
-// is unloaded. Built after the application object, so it goes before it.
+// is unloaded without a Quit before (which releases it). Built after the application
+// object, so it goes before it.
 struct CRibbonUiRelease {
     CRibbonUiRelease() = default;
     ~CRibbonUiRelease()

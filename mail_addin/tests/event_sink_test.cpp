@@ -85,7 +85,7 @@ protected:
     }
 };
 
-TEST_F(EventSinkTest, ItemLoadConnectsOneListenerPerItemAndClosedOnesAreTakenAgain) {
+TEST_F(EventSinkTest, ItemLoadConnectsOneListenerPerItemUntilUnloadThenItIsTakenAgain) {
     const size_t before = g_eventListeners.Count();
     ComPtr<MailItem> first = outlook_.ComposeNewMail();
     outlook_.App().FireItemLoad(first->AsDispatch());
@@ -94,6 +94,8 @@ TEST_F(EventSinkTest, ItemLoadConnectsOneListenerPerItemAndClosedOnesAreTakenAga
     EXPECT_LE(listeners, before + 1);
 
     EXPECT_EQ(S_OK, first->FireClose());
+    EXPECT_EQ(1u, first->SinkCount()) << "the window may stay open: only Unload disconnects";
+    EXPECT_EQ(S_OK, first->FireUnload());
     EXPECT_EQ(0u, first->SinkCount());
     ComPtr<MailItem> second = outlook_.ComposeNewMail();
     EXPECT_EQ(1u, second->SinkCount());
@@ -142,6 +144,7 @@ TEST_F(EventSinkTest, WrongArgumentCountsAndOtherEventsDoNothing) {
     EXPECT_NE(nullptr, g_engine);
     EXPECT_EQ(E_INVALIDARG, item->FireEvent(dispid::BeforeAttachmentAdd, {IntArgument(1)}));
     EXPECT_EQ(E_INVALIDARG, item->FireEvent(dispid::Close, {}));
+    EXPECT_EQ(E_INVALIDARG, item->FireEvent(dispid::Unload, {IntArgument(0)}));
     EXPECT_EQ(1u, item->SinkCount());
 
     EXPECT_EQ(S_OK, outlook_.App().FireEvent(0xF003, {IntArgument(1)}));
@@ -218,6 +221,7 @@ TEST_F(EventSinkTest, QuitDisconnectsAndReleasesTheGlobalsThenNothingIsProcessed
     EXPECT_EQ(S_OK, outlook_.App().FireQuit());
 
     EXPECT_EQ(0u, outlook_.App().SinkCount());
+    EXPECT_EQ(0u, item->SinkCount());
     EXPECT_EQ(nullptr, g_engine);
     EXPECT_EQ(nullptr, g_pUsageStatistics);
     ComPtr<Attachment> added = AttachAsUser(item.Get(), L"holiday.jpg", kPicture);

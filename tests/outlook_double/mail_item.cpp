@@ -145,6 +145,8 @@ HRESULT MailItem::FireAttachmentRemove(Attachment* attachment) {
     return Fire(dispid::AttachmentRemove, {ObjectArgument(attachment->AsDispatch())});
 }
 
+HRESULT MailItem::FireUnload() { return Fire(dispid::Unload, {}); }
+
 void MailItem::CallMember(DISPID id, WORD kind, const Arguments& args, Variant& result) {
     switch (id) {
     case dispid::Attachments:

@@ -64,6 +64,8 @@ public:
     // Returns true when a sink set Cancel.
     bool FireBeforeAttachmentAdd(Attachment* attachment);
     HRESULT FireAttachmentRemove(Attachment* attachment);
+    // Outlook lets the item go: after a Close that closed it, or one only shown or read.
+    HRESULT FireUnload();
     // Any event with any arguments (call order), e.g. a wrong argument count.
     HRESULT FireEvent(DISPID id, const std::vector<VARIANT>& args) { return Fire(id, args); }
 

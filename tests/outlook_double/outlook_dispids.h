@@ -52,6 +52,7 @@ constexpr DISPID ItemLoad = 0xFBA7;
 constexpr DISPID Close = 0xF004;
 constexpr DISPID AttachmentRemove = 0xFBAE;
 constexpr DISPID BeforeAttachmentAdd = 0xFBB0;
+constexpr DISPID Unload = 0xFBAD;
 
 }  // namespace dispid
 

@@ -1,6 +1,7 @@
 // Outlook's start, run and stop with the add-in: what start-up builds by the settings (the
 // update timer, the statistics store), the library held while a timer of its own is
-// pending, the shutdown teardowns, reconnection, and Outlook failing under OnConnection.
+// pending, the shutdown teardowns, the sinks after Quit and after the user turns the add-in
+// off, reconnection, and Outlook failing under OnConnection.
 #include <gtest/gtest.h>
 
 #include <wrl/client.h>
@@ -86,7 +87,7 @@ TEST_F(LifecycleTest, TheUpdateTimerHoldsTheLibraryUntilItHasFired)
     EXPECT_TRUE(PumpMessagesUntil([&] { return server.CanUnloadNow() == S_OK; }, 10000));
 }
 
-TEST_F(LifecycleTest, ReconnectingWithTheSameApplicationKeepsOneApplicationSink)
+TEST_F(LifecycleTest, TheUserTurningItOffOrQuitDisconnectsEverySinkAndReconnectingKeepsOneApplicationSink)
 {
     StoreStartSettings(0, 0);
     StartAddin();
@@ -95,7 +96,17 @@ TEST_F(LifecycleTest, ReconnectingWithTheSameApplicationKeepsOneApplicationSink)
     EXPECT_EQ(1u, outlook.App().SinkCount()) << "OnDisconnection leaves the sink connected";
     EXPECT_EQ(S_OK, host.Connect());
     EXPECT_EQ(1u, outlook.App().SinkCount());
+    outlook_double::ComPtr<outlook_double::MailItem> mail = outlook.ComposeNewMail();
+    EXPECT_EQ(S_OK, host.Disconnect(ext_dm_UserClosed));
+    EXPECT_EQ(0u, outlook.App().SinkCount() + mail->SinkCount());
+    EXPECT_EQ(S_OK, host.Connect(ext_cm_AfterStartup));
+    EXPECT_EQ(1u, outlook.App().SinkCount());
+
+    mail = outlook.ComposeNewMail();
+    EXPECT_EQ(1u, mail->SinkCount());
     StopAddin();
+    EXPECT_EQ(0u, mail->SinkCount());
+    EXPECT_EQ(1, host.RibbonUiOf(outlook_double::kComposeRibbonId)->References()) << "the add-in's copy is gone";
 }
 
 TEST_F(LifecycleTest, OutlookFailingToGiveItsVersionDoesNotStopTheConnection)

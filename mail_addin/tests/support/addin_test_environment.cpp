@@ -33,8 +33,7 @@ AddinTestEnvironment::AddinTestEnvironment(outlook_double::OutlookDouble& outloo
 
 AddinTestEnvironment::~AddinTestEnvironment()
 {
-    for (size_t i = 0; i < g_eventListeners.Count(); ++i)
-        g_eventListeners.At(i)->Unadvise();
+    g_eventListeners.DisconnectAll();
     ReleaseGlobalObjects();
     SetEnvironmentVariableW(kEngineFolderVariable,
                             m_hadEngineFolderVariable ? m_savedEngineFolderVariable.c_str() : nullptr);
