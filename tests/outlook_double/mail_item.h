@@ -56,6 +56,13 @@ public:
 
     const std::wstring& Body() const { return body_; }
     void SetBody(const std::wstring& body) { body_ = body; }
+    // OlBodyFormat: 1 plain text (the default here), 2 HTML, 3 rich text. On an HTML mail
+    // a Body put rebuilds the HTML from the plain text, and an HTMLBody put makes Body its
+    // text without tags, as Outlook does.
+    LONG BodyFormat() const { return bodyFormat_; }
+    void SetHtmlMail(const std::wstring& html);
+    void SetBodyFormat(LONG format) { bodyFormat_ = format; }
+    const std::wstring& HtmlBody() const { return htmlBody_; }
     Attachments& AttachmentList() { return *attachments_.Get(); }
     ItemProperties& Properties() { return *properties_.Get(); }
 
@@ -72,6 +79,8 @@ protected:
 
 private:
     std::wstring body_;
+    LONG bodyFormat_ = 1;
+    std::wstring htmlBody_;
     ComPtr<Attachments> attachments_;
     ComPtr<ItemProperties> properties_;
 };
