@@ -232,71 +232,56 @@ TEST_F(PipelineTest, RestoreWhoseKeptFirstVersionVanishedLeavesTheAttachmentAlon
 }
 
 // A tag travels with the attachment and can hold anything: one that the pipeline did not
-// give, or whose file is not in the work folder, counts as no tag. Under none the
-// attachment is left alone, a send deletes nothing for it, and under another profile it
-// gets a first version made from itself.
+// give, or whose file is not in the work folder, counts as none.
 TEST_F(PipelineTest, TagsThePipelineDidNotGiveCountAsNoTag) {
     ComPtr<MailItem> item = NewMail(PROFILE_NONE);
-    ComPtr<Attachment> logNamed = item->AttachmentList().AttachQuietly(L"photo.jpg", PictureBytes(50, 9));
-    logNamed->SetProperty(PLENZAR_ORIG_SCHEMA_NAME, Variant::Text(L"Log.txt"));
-    ComPtr<Attachment> otherUsers = item->AttachmentList().AttachQuietly(L"scan.png", PictureBytes(60, 7));
-    otherUsers->SetProperty(PLENZAR_ORIG_SCHEMA_NAME, Variant::Text(L"Q52B3EbdHr.png"));
-
+    const std::vector<BYTE> bytes[] = {PictureBytes(50, 9), PictureBytes(60, 7)};
+    const auto attachTagged = [&](int i) {
+        const wchar_t* tags[] = {L"Log.txt", L"Q52B3EbdHr.png"};  // the log; another user's
+        item->AttachmentList()
+            .AttachQuietly(i ? L"scan.png" : L"photo.jpg", bytes[i])
+            ->SetProperty(PLENZAR_ORIG_SCHEMA_NAME, Variant::Text(tags[i]));
+    };
+    attachTagged(0);
+    attachTagged(1);
     ProcessAllAttachments(item->AsDispatch(), PIPELINE_MODE_APPLY);
     ReleaseKeptOriginals(item->AsDispatch());
-    ComPtr<Attachment> removed = item->AttachmentList().AttachQuietly(L"old.jpg", kPicture);
-    removed->SetProperty(PLENZAR_ORIG_SCHEMA_NAME, Variant::Text(L"Log.txt"));
-    removed->DeleteAsUser();
-    EXPECT_EQ(logNamed.Get(), item->AttachmentList().At(0).Get());
-    EXPECT_EQ(otherUsers.Get(), item->AttachmentList().At(1).Get());
+    item->AttachmentList().At(0)->DeleteAsUser();
     EXPECT_EQ((Lines{"MI_UAs attachments [count:2]", "MI_UAs attachments [count:2]"}), env_->LogLines());
 
+    attachTagged(0);
     SetProfile(item.Get(), PROFILE_MEDIUM);
     ProcessAllAttachments(item->AsDispatch(), PIPELINE_MODE_APPLY);
-
-    ASSERT_EQ(2u, item->AttachmentList().Count());
-    const std::vector<BYTE> bytes[] = {PictureBytes(50, 9), PictureBytes(60, 7)};
-    for (size_t i = 0; i < 2; ++i) {
-        ComPtr<Attachment> replacement = item->AttachmentList().At(i);
-        const std::wstring kept = KeptNameOf(replacement.Get());
-        EXPECT_EQ(14u, kept.size());
-        EXPECT_EQ(bytes[i], replacement->Bytes());
-        EXPECT_EQ(bytes[i], KeptBytes(kept));
+    for (int i = 0; i < 2; ++i) {
+        const ComPtr<Attachment> replacement = item->AttachmentList().At(i);
+        EXPECT_EQ(bytes[1 - i], replacement->Bytes());
+        EXPECT_EQ(bytes[1 - i], KeptBytes(KeptNameOf(replacement.Get())));
     }
-    EXPECT_EQ(L"photo.jpg", item->AttachmentList().At(0)->DisplayName());
-    const Lines lines = env_->LogLines();
-    ASSERT_EQ(7u, lines.size());
-    EXPECT_EQ("MI_UA st:2 att_proc in[ext:.jpg sz:50] out[ext:.jpg sz:50]", lines[4]);
-    EXPECT_EQ("MI_UA st:2 att_proc in[ext:.png sz:60] out[ext:.png sz:60]", lines[6]);
 }
 
-// A picture pasted into the text or held by a signature is an attachment that Outlook
-// marks; a replacement would be an ordinary attachment and the body's picture broken.
+// A picture pasted into the text or held by a signature: a replacement would be an
+// ordinary attachment and the body's picture broken.
 TEST_F(PipelineTest, PicturesOfTheBodyAreLeftAloneWhereverThePipelineMeetsThem) {
     ComPtr<MailItem> item = NewMail(PROFILE_MEDIUM);
     ComPtr<Attachment> pasted = item->AttachmentList().AttachQuietly(L"image001.png", kPicture);
     pasted->MarkAsBodyPicture(L"image001.png@01DA4B2C.5E6F7A80");
     ComPtr<Attachment> signature = item->AttachmentList().AttachQuietly(L"logo.jpg", kPicture);
     signature->MarkAsBodyPicture(L"");
-    ComPtr<Attachment> shown = item->AttachmentList().AttachQuietly(L"photo.jpg", kPicture);
-    shown->MarkAsBodyPicture(L"", false);
+    item->AttachmentList().AttachQuietly(L"photo.jpg", kPicture)->MarkAsBodyPicture(L"", false);  // ordinary
 
-    ProcessAllAttachments(item->AsDispatch(), PIPELINE_MODE_APPLY);
-    SetProfile(item.Get(), PROFILE_NONE);
-    ProcessAllAttachments(item->AsDispatch(), PIPELINE_MODE_APPLY);
+    for (int profile : {PROFILE_MEDIUM, PROFILE_NONE}) {
+        SetProfile(item.Get(), profile);
+        ProcessAllAttachments(item->AsDispatch(), PIPELINE_MODE_APPLY);
+    }
     ReleaseKeptOriginals(item->AsDispatch());
-
-    ASSERT_EQ(3u, item->AttachmentList().Count());
     EXPECT_EQ(pasted.Get(), item->AttachmentList().At(0).Get());
     EXPECT_EQ(signature.Get(), item->AttachmentList().At(1).Get());
     EXPECT_EQ(nullptr, pasted->Property(PLENZAR_ORIG_SCHEMA_NAME));
     EXPECT_EQ(nullptr, signature->Property(PLENZAR_ORIG_SCHEMA_NAME));
-    EXPECT_TRUE(shown->IsDeleted());  // hidden false and no content id: an ordinary attachment
     EXPECT_EQ(1u, env_->OptimizeCalls().size());
 }
 
-// The engine may write another type than it was proposed: the name follows the content,
-// and a restore gives the first version its own extension back.
+// The engine may write another type than proposed; a restore gives back the first version's.
 TEST_F(PipelineTest, DisplayNameEndsInTheExtensionOfTheFileItHolds) {
     test_engine::Behaviour rewriting;
     rewriting.optimize = test_engine::OptimizeAction::RewriteExtension;
@@ -304,24 +289,16 @@ TEST_F(PipelineTest, DisplayNameEndsInTheExtensionOfTheFileItHolds) {
     env_->SetEngineBehaviour(rewriting);
     ComPtr<MailItem> item = NewMail(PROFILE_MEDIUM);
     AttachAsUser(item.Get(), L"drawing.v2.bmp", kPicture);
-    const std::wstring optimizedName = Only(item.Get())->DisplayName();
-    const std::wstring kept = KeptNameOf(Only(item.Get()).Get());
+    EXPECT_EQ(L"drawing.v2.jpg", Only(item.Get())->DisplayName());
 
     SetProfile(item.Get(), PROFILE_NONE);
     ProcessAllAttachments(item->AsDispatch(), PIPELINE_MODE_APPLY);
-    ComPtr<Attachment> restored = Only(item.Get());
+    EXPECT_EQ(L"drawing.v2.bmp", Only(item.Get())->DisplayName());
+    EXPECT_EQ(kPicture, Only(item.Get())->Bytes());
     SetProfile(item.Get(), PROFILE_SMALL);
     ProcessAllAttachments(item->AsDispatch(), PIPELINE_MODE_APPLY);
-
-    EXPECT_EQ(L"drawing.v2.jpg", optimizedName);
-    EXPECT_EQ(L".bmp", kept.substr(10));
-    EXPECT_EQ(L"drawing.v2.bmp", restored->DisplayName());
-    EXPECT_EQ(kPicture, restored->Bytes());
     EXPECT_EQ(L"drawing.v2.jpg", Only(item.Get())->DisplayName());
-    const auto calls = env_->OptimizeCalls();
-    ASSERT_EQ(2u, calls.size());
-    EXPECT_EQ(L".bmp", calls[1].proposedOutput.substr(calls[1].proposedOutput.size() - 4));
-    EXPECT_EQ("MI_UA st:-1 att_proc in[ext:.jpg sz:900] out[ext:.bmp sz:900]", env_->LogLines()[3]);
+    EXPECT_EQ(L".bmp", env_->OptimizeCalls().back().proposedOutput.substr(env_->WorkFolder().size() + 10));
 }
 
 TEST_F(PipelineTest, OutlookErrorOnTheSecondOfThreeAttachmentsSparesTheOthers) {

@@ -135,7 +135,7 @@ MailItem::MailItem(std::shared_ptr<HostState> host)
     : EventSource(host, L"MailItem",
                   {{dispid::Attachments, L"Attachments", DISPATCH_PROPERTYGET, 0, 0},
                    {dispid::Body, L"Body", DISPATCH_PROPERTYGET | DISPATCH_PROPERTYPUT, 0, 0},
-                   {dispid::BodyFormat, L"BodyFormat", DISPATCH_PROPERTYGET | DISPATCH_PROPERTYPUT, 0, 0},
+                   {dispid::BodyFormat, L"BodyFormat", DISPATCH_PROPERTYGET, 0, 0},
                    {dispid::HtmlBody, L"HTMLBody", DISPATCH_PROPERTYGET | DISPATCH_PROPERTYPUT, 0, 0},
                    {dispid::ItemProperties, L"ItemProperties", DISPATCH_PROPERTYGET, 0, 0}},
                   kItemEvents),
@@ -182,11 +182,7 @@ void MailItem::CallMember(DISPID id, WORD kind, const Arguments& args, Variant& 
         }
         break;
     case dispid::BodyFormat:
-        if (kind == DISPATCH_PROPERTYPUT) {
-            bodyFormat_ = args.Int(0);
-        } else {
-            result = Variant::Int(bodyFormat_);
-        }
+        result = Variant::Int(bodyFormat_);
         break;
     case dispid::HtmlBody:
         if (kind == DISPATCH_PROPERTYPUT) {

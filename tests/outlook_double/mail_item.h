@@ -56,9 +56,8 @@ public:
 
     const std::wstring& Body() const { return body_; }
     void SetBody(const std::wstring& body) { body_ = body; }
-    // OlBodyFormat: 1 plain text (the default here), 2 HTML, 3 rich text. On an HTML mail
-    // a Body put rebuilds the HTML from the plain text, and an HTMLBody put makes Body its
-    // text without tags, as Outlook does.
+    // OlBodyFormat (read-only here): 1 plain text, 2 HTML, 3 rich text. As in Outlook, a Body
+    // put on an HTML mail rebuilds the HTML from plain text; an HTMLBody put sets Body too.
     LONG BodyFormat() const { return bodyFormat_; }
     void SetHtmlMail(const std::wstring& html);
     void SetBodyFormat(LONG format) { bodyFormat_ = format; }
