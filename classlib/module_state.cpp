@@ -1,21 +1,14 @@
 #include "classlib/module_state.h"
 
+#include "classlib/module_handle.h"
+
 namespace {
 thread_local AFX_MODULE_STATE* t_currentState = nullptr;
-
-HINSTANCE ModuleOfThisCode()
-{
-    HMODULE module = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&ModuleOfThisCode), &module);
-    return module;
-}
 }  // namespace
 
 AFX_MODULE_STATE* AfxGetStaticModuleState()
 {
-    static AFX_MODULE_STATE state = {ModuleOfThisCode()};
+    static AFX_MODULE_STATE state = {AtlModuleHandle()};
     return &state;
 }
 

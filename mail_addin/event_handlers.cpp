@@ -41,11 +41,14 @@ VARIANT_BOOL* CancelArgument(const VARIANTARG& arg)
 }
 
 // ItemSend (Item, Cancel): the kept first versions go; a mail with attachments gets the
-// footer unless its profile is none, and its profile is counted.
+// footer unless its profile is none, and its profile is counted. A send that another
+// add-in or Outlook's own check has cancelled already leaves the mail a draft that can
+// still be restored: nothing is done then.
 void OnItemSend(CAppEventListener&, VARIANTARG* args)
 {
     IDispatch* item = ObjectArgument(args[1]);
-    if (!item)
+    const VARIANT_BOOL* cancel = CancelArgument(args[0]);
+    if (!item || (cancel && *cancel != VARIANT_FALSE))
         return;
     ReleaseKeptOriginals(item);
 

@@ -1,12 +1,17 @@
 #include "mail_addin/outlook_access.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <cwctype>
 
 #include "common/settings.h"
 #include "common/vendor_urls.h"
 
 const wchar_t PLENZAR_ORIG_SCHEMA_NAME[] =
     L"http://schemas.microsoft.com/mapi/string/{00020386-0000-0000-C000-000000000046}/PlenzarOrig";
+
+const wchar_t ATTACH_CONTENT_ID_SCHEMA_NAME[] = L"http://schemas.microsoft.com/mapi/proptag/0x3712001F";
+const wchar_t ATTACHMENT_HIDDEN_SCHEMA_NAME[] = L"http://schemas.microsoft.com/mapi/proptag/0x7FFE000B";
 
 bool g_addingAttachment = false;
 bool g_replacingAttachment = false;
@@ -19,6 +24,32 @@ constexpr int kRandomNameAlphabetLength = sizeof(kRandomNameAlphabet) - 1;
 static_assert(kRandomNameAlphabetLength == 59);
 
 constexpr wchar_t kFooterText[] = L"Attachments optimized with PlenzarMail. ";
+
+std::wstring FooterLine()
+{
+    return std::wstring(kFooterText) + kVendorWebSiteHost;
+}
+
+// Outlook may end the text with line breaks or non-breaking spaces of its own.
+bool EndsWithFooter(const std::wstring& body)
+{
+    size_t end = body.size();
+    while (end > 0 && (std::iswspace(body[end - 1]) || body[end - 1] == L'\u00A0'))
+        --end;
+    const std::wstring footer = FooterLine();
+    return end >= footer.size() && body.compare(end - footer.size(), footer.size(), footer) == 0;
+}
+
+// Where a paragraph goes at the end of an HTML body: before its closing body tag, or at the
+// very end without one.
+size_t HtmlBodyEnd(const std::wstring& html)
+{
+    std::wstring lower = html;
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](wchar_t c) { return c < 0x80 ? static_cast<wchar_t>(std::towlower(c)) : c; });
+    const size_t closing = lower.rfind(L"</body");
+    return closing == std::wstring::npos ? html.size() : closing;
+}
 
 // The caller's object, borrowed: the driver does not release it.
 class CBorrowedDispatch : public COleDispatchDriver {
@@ -154,22 +185,42 @@ void SetItemProfile(IDispatch* item, int profile)
     SetItemPropertyValue(item, PLENZAR_TYPE_PROPERTY_NAME, PLENZAR_TYPE_PROPERTY_TYPE, value);
 }
 
-std::wstring GetAttachmentStringProperty(IDispatch* attachment, const wchar_t* schemaName)
+namespace {
+
+// The attachment's property through its PropertyAccessor; empty when it has none or
+// Outlook fails.
+CComVariant GetAttachmentPropertyValue(IDispatch* attachment, const wchar_t* schemaName)
 {
+    CComVariant value;
     try {
         COleDispatchDriver accessor(GetPropertyAccessor(attachment));
-        if (!accessor.m_lpDispatch) return {};
-        CComVariant value;
-        accessor.InvokeHelper(outlook::kGetProperty, DISPATCH_METHOD, VT_VARIANT, &value, VTS_BSTR,
-                              schemaName);
-        if (value.vt != VT_BSTR || !value.bstrVal) return {};
-        return std::wstring(value.bstrVal, SysStringLen(value.bstrVal));
+        if (accessor.m_lpDispatch)
+            accessor.InvokeHelper(outlook::kGetProperty, DISPATCH_METHOD, VT_VARIANT, &value, VTS_BSTR,
+                                  schemaName);
     } catch (CMemoryException*) {
         throw;
     } catch (CException* e) {
         e->Delete();
-        return {};
+        value.Clear();
     }
+    return value;
+}
+
+}  // namespace
+
+std::wstring GetAttachmentStringProperty(IDispatch* attachment, const wchar_t* schemaName)
+{
+    const CComVariant value = GetAttachmentPropertyValue(attachment, schemaName);
+    if (value.vt != VT_BSTR || !value.bstrVal) return {};
+    return std::wstring(value.bstrVal, SysStringLen(value.bstrVal));
+}
+
+bool IsPartOfBody(IDispatch* attachment)
+{
+    if (!GetAttachmentStringProperty(attachment, ATTACH_CONTENT_ID_SCHEMA_NAME).empty()) return true;
+    CComVariant hidden = GetAttachmentPropertyValue(attachment, ATTACHMENT_HIDDEN_SCHEMA_NAME);
+    return hidden.vt != VT_EMPTY && SUCCEEDED(VariantChangeType(&hidden, &hidden, 0, VT_BOOL)) &&
+           hidden.boolVal != VARIANT_FALSE;
 }
 
 std::wstring MakeRandomName(int (*generator)())
@@ -184,12 +235,34 @@ std::wstring MakeRandomName(int (*generator)())
     return name;
 }
 
+bool StartsWithRandomName(const std::wstring& name)
+{
+    if (name.size() < RANDOM_NAME_LENGTH) return false;
+    for (int i = 0; i < RANDOM_NAME_LENGTH; ++i) {
+        const wchar_t c = name[i];
+        if (c >= 0x80 || !std::char_traits<char>::find(kRandomNameAlphabet, kRandomNameAlphabetLength,
+                                                       static_cast<char>(c)))
+            return false;
+    }
+    return true;
+}
+
 bool AppendOptimizedFooter(IDispatch* item)
 {
+    // Outlook keeps Body as the plain text of an HTML body too.
     std::wstring body = GetItemBody(item);
+    if (EndsWithFooter(body)) return true;
+    long format = 0;
+    CBorrowedDispatch(item).GetProperty(outlook::kBodyFormat, VT_I4, &format);
+    if (format == OL_FORMAT_HTML) {
+        // A Body put would make Outlook rebuild the HTML from plain text.
+        std::wstring html = GetTextProperty(item, outlook::kHtmlBody);
+        html.insert(HtmlBodyEnd(html), L"<p>" + FooterLine() + L"</p>");
+        CBorrowedDispatch(item).SetProperty(outlook::kHtmlBody, VT_BSTR, html.c_str());
+        return true;
+    }
     if (!body.empty()) body += L"\r\n\r\n";
-    body += kFooterText;
-    body += kVendorWebSiteHost;
+    body += FooterLine();
     CBorrowedDispatch(item).SetProperty(outlook::kBody, VT_BSTR, body.c_str());
     return true;
 }

@@ -20,6 +20,8 @@ constexpr DISPID kCurrentItem = 0x2102;        // get, object
 // MailItem
 constexpr DISPID kAttachments = 0xF815;        // get, object
 constexpr DISPID kBody = 0x9100;               // get and put, text
+constexpr DISPID kBodyFormat = 0xFA49;         // get, 32-bit integer (OlBodyFormat)
+constexpr DISPID kHtmlBody = 0xF404;           // get and put, text
 constexpr DISPID kItemProperties = 0xFA09;     // get, object
 // Attachments and ItemProperties
 constexpr DISPID kCount = 0x50;                // get, 32-bit integer
@@ -52,6 +54,12 @@ constexpr wchar_t PLENZAR_TYPE_PROPERTY_NAME[] = L"PlenzarType";
 constexpr int PLENZAR_TYPE_PROPERTY_TYPE = 20;
 // The attachment's kept first version: a string-named MAPI property in PS_PUBLIC_STRINGS.
 extern const wchar_t PLENZAR_ORIG_SCHEMA_NAME[];
+// What Outlook puts on a picture that is part of the body (pasted into the text, or held
+// by a signature): PR_ATTACH_CONTENT_ID, the id the HTML refers to, and PR_ATTACHMENT_HIDDEN.
+extern const wchar_t ATTACH_CONTENT_ID_SCHEMA_NAME[];
+extern const wchar_t ATTACHMENT_HIDDEN_SCHEMA_NAME[];
+// OlBodyFormat: only an HTML mail takes its footer through HTMLBody.
+constexpr long OL_FORMAT_HTML = 2;
 constexpr int RANDOM_NAME_LENGTH = 10;
 
 void SaveAttachmentAsFile(IDispatch* attachment, const std::wstring& path);
@@ -69,9 +77,16 @@ void SetItemProfile(IDispatch* item, int profile);
 // Empty when the attachment has no such property or Outlook fails; throws only for
 // out-of-memory.
 std::wstring GetAttachmentStringProperty(IDispatch* attachment, const wchar_t* schemaName);
+// True when the attachment carries a content id or is hidden: a picture of the body, which
+// a replacement would turn into an ordinary attachment. A property that cannot be read
+// does not count. Throws only for out-of-memory.
+bool IsPartOfBody(IDispatch* attachment);
 // Ten characters from the add-in's alphabet, drawn with generator (0..32767).
 std::wstring MakeRandomName(int (*generator)() = nullptr);
-// Appends the footer line to the plain-text body; always true.
+// True when name begins with RANDOM_NAME_LENGTH characters of MakeRandomName's alphabet.
+bool StartsWithRandomName(const std::wstring& name);
+// Appends the footer line: to the plain-text body, or as a paragraph of its own at the end
+// of an HTML mail's HTMLBody. A body that ends with it already is left as it is. Always true.
 bool AppendOptimizedFooter(IDispatch* item);
 
 // Set by the pipeline while its own Attachments.Add / Delete run, so that the events

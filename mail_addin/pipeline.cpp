@@ -96,13 +96,14 @@ void Run(AttachmentRun& run)
     const std::wstring work = GetWorkFolder();
     run.profile = GetItemProfile(run.item);
     const std::wstring displayName = GetDispatchDisplayName(run.attachment);
-    // No engine object after Quit: nothing is taken then.
+    // No engine object after Quit: nothing is taken then. A picture of the body stays as it
+    // is: its replacement would be an ordinary attachment and leave the body's picture broken.
     CEngine* engine = g_engine;
-    if (!engine || !engine->IsSupported(displayName.c_str()))
+    if (!engine || !engine->IsSupported(displayName.c_str()) || IsPartOfBody(run.attachment))
         return;
     const std::wstring extension = GetFileExtension(displayName);
 
-    std::wstring kept = GetKeptName(run.attachment);
+    std::wstring kept = GetKeptName(run.attachment, work);
     if (kept.empty() && (run.mode == PIPELINE_MODE_RELEASE || run.profile == PROFILE_NONE))
         return;
     // Without the work folder no path below would name it: nothing is written elsewhere.
@@ -126,8 +127,11 @@ void Run(AttachmentRun& run)
 
     wchar_t output[OUTPUT_PATH_CAPACITY] = {};
     std::wstring replacementName;
+    // The output starts from the kept first version, so its proposed name takes that one's
+    // extension: a restore's copy then bears the extension of what it holds.
+    const std::wstring sourceName = WithExtension(displayName, GetFileExtension(kept));
     // A path that does not fit is a failed run, like an engine that makes nothing.
-    const bool made = ProposeOutputPath(work, displayName, g_outlookMajorVersion, output,
+    const bool made = ProposeOutputPath(work, sourceName, g_outlookMajorVersion, output,
                                         OUTPUT_PATH_CAPACITY, &replacementName) &&
                       MakeOutput(run, *engine, texts, output);
     const std::string outputExtension = Utf8(GetFileExtension(output));
@@ -141,7 +145,10 @@ void Run(AttachmentRun& run)
                  texts.inputExtension.c_str(), static_cast<int>(texts.inputSize), outputExtension.c_str());
         return;
     }
-    ReplaceAttachment(run, replacementName, output, texts, outputExtension);
+    // The engine may have changed the extension (a BMP written as a JPEG): the replacement's
+    // name ends in the extension of the file it holds.
+    ReplaceAttachment(run, WithExtension(replacementName, GetFileExtension(output)), output, texts,
+                      outputExtension);
 }
 
 // The run is over; a copy of the kept first version, when there is one, goes to the fail

@@ -11,7 +11,7 @@
 bool ProcessAttachmentBeforeAdd(IDispatch* attachment)
 {
     // The pipeline's own Add, or an attachment that has its kept first version already.
-    if (g_addingAttachment || !GetKeptName(attachment).empty())
+    if (g_addingAttachment || !GetKeptName(attachment, GetWorkFolder()).empty())
         return true;
     LPDISPATCH itemObject = nullptr;
     COleDispatchDriver(attachment, FALSE).GetProperty(outlook::kParent, VT_DISPATCH, &itemObject);
@@ -26,10 +26,8 @@ void OnAttachmentRemoved(IDispatch* attachment)
     // During the pipeline's own Delete the replacement takes the kept first version over.
     if (g_replacingAttachment)
         return;
-    const std::wstring kept = GetKeptName(attachment);
-    if (kept.empty())
-        return;
     const std::wstring work = GetWorkFolder();
-    if (!work.empty())
+    const std::wstring kept = GetKeptName(attachment, work);
+    if (!kept.empty())
         DeleteFileW((work + kept).c_str());
 }

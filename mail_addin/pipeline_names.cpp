@@ -45,8 +45,17 @@ std::wstring DiagnosticCopyName(PlenzarProfile profile, const std::wstring& kept
     return std::to_wstring(profile) + L"_" + keptName;
 }
 
-bool IsPlainFileName(const std::wstring& name)
+bool IsKeptFirstVersionName(const std::wstring& name)
 {
-    return !name.empty() && name != L"." && name != L".." &&
-           name.find_first_of(L"\\/:") == std::wstring::npos;
+    if (!StartsWithRandomName(name))
+        return false;
+    const std::wstring extension = name.substr(RANDOM_NAME_LENGTH);
+    return extension.empty() ||
+           (extension[0] == L'.' && extension.find_first_of(L".\\/:", 1) == std::wstring::npos);
+}
+
+std::wstring WithExtension(const std::wstring& name, const std::wstring& extension)
+{
+    const size_t dot = name.rfind(L'.');
+    return (dot == std::wstring::npos ? name : name.substr(0, dot)) + extension;
 }

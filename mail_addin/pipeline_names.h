@@ -1,6 +1,7 @@
 #pragma once
 // The names the attachment pipeline makes: output paths by Outlook's naming rule, the
-// names of the copies kept for diagnosis, and the test a kept first version's name passes.
+// names of the copies kept for diagnosis, the test a kept first version's name passes, and
+// a name given another extension.
 #include <cstddef>
 #include <string>
 
@@ -24,6 +25,11 @@ bool ProposeOutputPath(const std::wstring& workFolder, const std::wstring& displ
 // "%d_%s" of the profile and the kept name: the not-smaller and fail copies.
 std::wstring DiagnosticCopyName(PlenzarProfile profile, const std::wstring& keptName);
 
-// A name that stays in the folder it is appended to: not empty, no folder separator or
-// drive, not "." or "..".
-bool IsPlainFileName(const std::wstring& name);
+// A name of the form the pipeline gives its kept first versions: MakeRandomName's ten
+// characters, then nothing or one extension ("." and no further ".", folder separator or
+// drive). Any other "PlenzarOrig" value came from elsewhere.
+bool IsKeptFirstVersionName(const std::wstring& name);
+
+// The name with its extension (from the last "." on) replaced by extension, or extension
+// appended when it has none.
+std::wstring WithExtension(const std::wstring& name, const std::wstring& extension);

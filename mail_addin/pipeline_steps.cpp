@@ -31,10 +31,15 @@ void TagAttachment(IDispatch* attachment, const std::wstring& keptName)
                           PLENZAR_ORIG_SCHEMA_NAME, static_cast<const VARIANT*>(&value));
 }
 
-std::wstring GetKeptName(IDispatch* attachment)
+std::wstring GetKeptName(IDispatch* attachment, const std::wstring& workFolder)
 {
     std::wstring kept = GetAttachmentStringProperty(attachment, PLENZAR_ORIG_SCHEMA_NAME);
-    return IsPlainFileName(kept) ? kept : std::wstring();
+    if (workFolder.empty() || !IsKeptFirstVersionName(kept))
+        return {};
+    const DWORD attributes = GetFileAttributesW((workFolder + kept).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return {};
+    return kept;
 }
 
 std::string ExceptionMessageUtf8(const CException& exception)

@@ -13,9 +13,10 @@ LPDISPATCH GetItemAttachments(IDispatch* item);
 LONG GetAttachmentSize(IDispatch* attachment);
 // Writes keptName into the attachment's "PlenzarOrig" through its PropertyAccessor.
 void TagAttachment(IDispatch* attachment, const std::wstring& keptName);
-// The attachment's "PlenzarOrig": empty when untagged, or when the tag is not a plain file
-// name (one that could reach outside the work folder is not ours). Never raises for a
-// failed Outlook call.
-std::wstring GetKeptName(IDispatch* attachment);
+// The attachment's "PlenzarOrig" when it names a kept first version: a name of the form the
+// pipeline gives, of a file in workFolder. Empty otherwise: the attachment is untagged, or
+// its tag came from elsewhere (a forwarded mail, another program, a sent mail whose kept
+// first versions are gone) and is not to be trusted. Never raises for a failed Outlook call.
+std::wstring GetKeptName(IDispatch* attachment, const std::wstring& workFolder);
 // The exception's own message (at most 1023 UTF-16 units) as UTF-8.
 std::string ExceptionMessageUtf8(const CException& exception);

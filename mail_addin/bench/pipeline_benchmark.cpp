@@ -67,7 +67,7 @@ double BareLoop(IDispatch* item, const std::wstring& work)
     for (const auto& holder : snapshot) {
         IDispatch* attachment = holder->m_lpDispatch;
         const std::wstring name = GetDispatchDisplayName(attachment);
-        if (!g_engine->IsSupported(name.c_str()) || !GetKeptName(attachment).empty())
+        if (!g_engine->IsSupported(name.c_str()) || !GetKeptName(attachment, work).empty())
             continue;
         const std::wstring kept = L"kept" + std::to_wstring(n) + L".jpg";
         SaveAttachmentAsFile(attachment, work + kept);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/usage_statistics.h"
+#include "common/vendor_urls.h"
 #include "mail_addin/addin_globals.h"
 #include "mail_addin/event_sink.h"
 #include "mail_addin/outlook_access.h"
@@ -186,6 +187,38 @@ TEST_F(EventSinkTest, ItemSendUnderNoneCountsNoneWithoutFooter) {
     EXPECT_TRUE(bare->Body().empty());
     EXPECT_EQ(1, Counted("profile_none").count);
     EXPECT_EQ(0, Counted("profile_medium").count);
+}
+
+// A send cancelled before it reached the add-in leaves a draft that can still be restored;
+// a send that comes again adds no second footer.
+TEST_F(EventSinkTest, SendCancelledBeforeItChangesNothingAndNoFooterComesTwice) {
+    ComPtr<MailItem> item = NewMail(PROFILE_MEDIUM);
+    item->SetBody(L"Hello");
+    AttachAsUser(item.Get(), L"holiday.jpg", kPicture);
+    const std::wstring kept = KeptNameOf(Only(item.Get()).Get());
+
+    EXPECT_EQ(S_OK, outlook_.App().FireItemSend(item->AsDispatch(), nullptr, true));
+    EXPECT_TRUE(InWorkFolder(kept));
+    EXPECT_EQ(L"Hello", item->Body());
+    for (int send = 0; send < 2; ++send)
+        EXPECT_EQ(S_OK, outlook_.App().FireItemSend(item->AsDispatch()));
+    EXPECT_EQ(L"Hello\r\n\r\n" + kFooterStart + kVendorWebSiteHost, item->Body());
+}
+
+// An HTML mail keeps its formatting and pictures: the footer is a paragraph of its HTML.
+TEST_F(EventSinkTest, HtmlMailTakesTheFooterAsAParagraphOfItsHtml) {
+    const std::wstring paragraph = L"<p>" + kFooterStart + kVendorWebSiteHost + L"</p>";
+    ComPtr<MailItem> html = NewMail(PROFILE_MEDIUM), fragment = NewMail(PROFILE_MEDIUM), rich = NewMail(PROFILE_MEDIUM);
+    html->SetHtmlMail(L"<html><body><img src=\"cid:image001.png\"></BODY>\r\n</html>");
+    fragment->SetHtmlMail(L"<p>Hi</p>");
+    rich->SetBodyFormat(3);
+    for (MailItem* item : {html.Get(), html.Get(), fragment.Get(), rich.Get()}) {
+        item->AttachmentList().AttachQuietly(L"a.jpg", kPicture);
+        EXPECT_EQ(S_OK, outlook_.App().FireItemSend(item->AsDispatch()));
+    }
+    EXPECT_EQ(L"<html><body><img src=\"cid:image001.png\">" + paragraph + L"</BODY>\r\n</html>", html->HtmlBody());
+    EXPECT_EQ(L"<p>Hi</p>" + paragraph, fragment->HtmlBody());
+    EXPECT_EQ(kFooterStart + kVendorWebSiteHost, rich->Body());
 }
 
 TEST_F(EventSinkTest, BeforeAttachmentAddCountsEveryAdditionIncludingThePipelinesOwn) {

@@ -216,7 +216,8 @@ TEST_F(PipelineTest, EngineFailureLeavesTheAttachmentTaggedWithANotSmallerCopy) 
     EXPECT_EQ("MI_UA st:3 att_proc in[ext:.tif sz:900] out[ext:.tif sz:++] ", lines[2]);
 }
 
-TEST_F(PipelineTest, RestoreWhoseKeptFirstVersionVanishedIsANotSmallerRun) {
+// A tag whose file is gone is not trusted: nothing can be restored from it.
+TEST_F(PipelineTest, RestoreWhoseKeptFirstVersionVanishedLeavesTheAttachmentAlone) {
     ComPtr<MailItem> item = NewMail(PROFILE_MEDIUM);
     AttachAsUser(item.Get(), L"holiday.jpg", kPicture);
     ComPtr<Attachment> replacement = Only(item.Get());
@@ -226,8 +227,78 @@ TEST_F(PipelineTest, RestoreWhoseKeptFirstVersionVanishedIsANotSmallerRun) {
     ProcessAllAttachments(item->AsDispatch(), PIPELINE_MODE_APPLY);
 
     EXPECT_EQ(replacement.Get(), Only(item.Get()).Get());
-    EXPECT_EQ("MI_UA st:-1 att_proc in[ext:.jpg sz:900] out[ext:.jpg sz:++] ", env_->LogLines().back());
+    EXPECT_EQ("MI_UAs attachments [count:1]", env_->LogLines().back());
     EXPECT_TRUE(AddinTestEnvironment::FilesIn(env_->NotSmallerFolder()).empty());
+}
+
+// A tag travels with the attachment and can hold anything: one that the pipeline did not
+// give, or whose file is not in the work folder, counts as none.
+TEST_F(PipelineTest, TagsThePipelineDidNotGiveCountAsNoTag) {
+    ComPtr<MailItem> item = NewMail(PROFILE_NONE);
+    const std::vector<BYTE> bytes[] = {PictureBytes(50, 9), PictureBytes(60, 7)};
+    const auto attachTagged = [&](int i) {
+        const wchar_t* tags[] = {L"Log.txt", L"Q52B3EbdHr.png"};  // the log; another user's
+        item->AttachmentList()
+            .AttachQuietly(i ? L"scan.png" : L"photo.jpg", bytes[i])
+            ->SetProperty(PLENZAR_ORIG_SCHEMA_NAME, Variant::Text(tags[i]));
+    };
+    attachTagged(0);
+    attachTagged(1);
+    ProcessAllAttachments(item->AsDispatch(), PIPELINE_MODE_APPLY);
+    ReleaseKeptOriginals(item->AsDispatch());
+    item->AttachmentList().At(0)->DeleteAsUser();
+    EXPECT_EQ((Lines{"MI_UAs attachments [count:2]", "MI_UAs attachments [count:2]"}), env_->LogLines());
+
+    attachTagged(0);
+    SetProfile(item.Get(), PROFILE_MEDIUM);
+    ProcessAllAttachments(item->AsDispatch(), PIPELINE_MODE_APPLY);
+    for (int i = 0; i < 2; ++i) {
+        const ComPtr<Attachment> replacement = item->AttachmentList().At(i);
+        EXPECT_EQ(bytes[1 - i], replacement->Bytes());
+        EXPECT_EQ(bytes[1 - i], KeptBytes(KeptNameOf(replacement.Get())));
+    }
+}
+
+// A picture pasted into the text or held by a signature: a replacement would be an
+// ordinary attachment and the body's picture broken.
+TEST_F(PipelineTest, PicturesOfTheBodyAreLeftAloneWhereverThePipelineMeetsThem) {
+    ComPtr<MailItem> item = NewMail(PROFILE_MEDIUM);
+    ComPtr<Attachment> pasted = item->AttachmentList().AttachQuietly(L"image001.png", kPicture);
+    pasted->MarkAsBodyPicture(L"image001.png@01DA4B2C.5E6F7A80");
+    ComPtr<Attachment> signature = item->AttachmentList().AttachQuietly(L"logo.jpg", kPicture);
+    signature->MarkAsBodyPicture(L"");
+    item->AttachmentList().AttachQuietly(L"photo.jpg", kPicture)->MarkAsBodyPicture(L"", false);  // ordinary
+
+    for (int profile : {PROFILE_MEDIUM, PROFILE_NONE}) {
+        SetProfile(item.Get(), profile);
+        ProcessAllAttachments(item->AsDispatch(), PIPELINE_MODE_APPLY);
+    }
+    ReleaseKeptOriginals(item->AsDispatch());
+    EXPECT_EQ(pasted.Get(), item->AttachmentList().At(0).Get());
+    EXPECT_EQ(signature.Get(), item->AttachmentList().At(1).Get());
+    EXPECT_EQ(nullptr, pasted->Property(PLENZAR_ORIG_SCHEMA_NAME));
+    EXPECT_EQ(nullptr, signature->Property(PLENZAR_ORIG_SCHEMA_NAME));
+    EXPECT_EQ(1u, env_->OptimizeCalls().size());
+}
+
+// The engine may write another type than proposed; a restore gives back the first version's.
+TEST_F(PipelineTest, DisplayNameEndsInTheExtensionOfTheFileItHolds) {
+    test_engine::Behaviour rewriting;
+    rewriting.optimize = test_engine::OptimizeAction::RewriteExtension;
+    rewriting.rewriteExtension = L".jpg";
+    env_->SetEngineBehaviour(rewriting);
+    ComPtr<MailItem> item = NewMail(PROFILE_MEDIUM);
+    AttachAsUser(item.Get(), L"drawing.v2.bmp", kPicture);
+    EXPECT_EQ(L"drawing.v2.jpg", Only(item.Get())->DisplayName());
+
+    SetProfile(item.Get(), PROFILE_NONE);
+    ProcessAllAttachments(item->AsDispatch(), PIPELINE_MODE_APPLY);
+    EXPECT_EQ(L"drawing.v2.bmp", Only(item.Get())->DisplayName());
+    EXPECT_EQ(kPicture, Only(item.Get())->Bytes());
+    SetProfile(item.Get(), PROFILE_SMALL);
+    ProcessAllAttachments(item->AsDispatch(), PIPELINE_MODE_APPLY);
+    EXPECT_EQ(L"drawing.v2.jpg", Only(item.Get())->DisplayName());
+    EXPECT_EQ(L".bmp", env_->OptimizeCalls().back().proposedOutput.substr(env_->WorkFolder().size() + 10));
 }
 
 TEST_F(PipelineTest, OutlookErrorOnTheSecondOfThreeAttachmentsSparesTheOthers) {
@@ -328,6 +399,7 @@ TEST_F(PipelineTest, FailureOfAnyOutlookCallStaysInsideTheAddin) {
     const std::pair<const wchar_t*, DISPID> members[] = {
         {L"MailItem", dispid::Attachments},         {L"MailItem", dispid::ItemProperties},
         {L"MailItem", dispid::Body},                {L"Attachments", dispid::Count},
+        {L"MailItem", dispid::BodyFormat},
         {L"Attachments", dispid::AttachmentsItem},  {L"Attachments", dispid::AttachmentsAdd},
         {L"Attachment", dispid::DisplayName},       {L"Attachment", dispid::Size},
         {L"Attachment", dispid::SaveAsFile},        {L"Attachment", dispid::Delete},

@@ -25,8 +25,8 @@ HRESULT Application::FireItemLoad(IDispatch* item) {
     return Fire(dispid::ItemLoad, {ObjectArgument(item)});
 }
 
-HRESULT Application::FireItemSend(IDispatch* item, bool* cancelled) {
-    VARIANT_BOOL cancel = VARIANT_FALSE;
+HRESULT Application::FireItemSend(IDispatch* item, bool* cancelled, bool cancelledBefore) {
+    VARIANT_BOOL cancel = cancelledBefore ? VARIANT_TRUE : VARIANT_FALSE;
     const HRESULT hr = Fire(dispid::ItemSend, {ObjectArgument(item), CancelArgument(&cancel)});
     if (cancelled) *cancelled = cancel != VARIANT_FALSE;
     return hr;

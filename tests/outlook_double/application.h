@@ -35,7 +35,9 @@ public:
 
     // The application events. Each returns what the sinks answered.
     HRESULT FireItemLoad(IDispatch* item);
-    HRESULT FireItemSend(IDispatch* item, bool* cancelled = nullptr);
+    // cancelledBefore: Cancel comes set, as when another add-in or Outlook's own check
+    // stopped the send.
+    HRESULT FireItemSend(IDispatch* item, bool* cancelled = nullptr, bool cancelledBefore = false);
     HRESULT FireQuit();
     // Any event with any arguments (call order), e.g. a wrong argument count.
     HRESULT FireEvent(DISPID id, const std::vector<VARIANT>& args) { return Fire(id, args); }

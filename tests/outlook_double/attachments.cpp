@@ -49,6 +49,11 @@ void Attachment::SetProperty(const std::wstring& schemaName, const Variant& valu
     properties_[schemaName] = value;
 }
 
+void Attachment::MarkAsBodyPicture(const std::wstring& contentId, bool hidden) {
+    if (!contentId.empty()) SetProperty(kSchemaPrefix + L"proptag/0x3712001F", Variant::Text(contentId));
+    SetProperty(kSchemaPrefix + L"proptag/0x7FFE000B", Variant::Bool(hidden));
+}
+
 void Attachment::Remove() {
     if (deleted_) throw OutlookError{L"The attachment has already been deleted."};
     deleted_ = true;

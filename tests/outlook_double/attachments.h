@@ -27,6 +27,9 @@ public:
     // Named MAPI properties by schema name, compared exactly; NULL when not set.
     const Variant* Property(const std::wstring& schemaName) const;
     void SetProperty(const std::wstring& schemaName, const Variant& value);
+    // Marks it as Outlook marks a picture of the body (pasted, or a signature's):
+    // PR_ATTACH_CONTENT_ID holds contentId (unset when empty), PR_ATTACHMENT_HIDDEN is hidden.
+    void MarkAsBodyPicture(const std::wstring& contentId, bool hidden = true);
 
     // Removes the attachment as the user does: raises AttachmentRemove; not recorded.
     void DeleteAsUser() { Remove(); }

@@ -7,6 +7,20 @@
 namespace outlook_double {
 namespace {
 
+constexpr LONG kFormatHtml = 2;
+
+// The text of an HTML body as Outlook gives it in Body: the tags left out.
+std::wstring TextOfHtml(const std::wstring& html) {
+    std::wstring text;
+    bool inTag = false;
+    for (wchar_t c : html) {
+        if (c == L'<') inTag = true;
+        else if (c == L'>') inTag = false;
+        else if (!inTag) text += c;
+    }
+    return text;
+}
+
 VARTYPE StorageType(LONG outlookType) {
     switch (outlookType) {
     case 1: return VT_BSTR;   // olText
@@ -121,12 +135,20 @@ MailItem::MailItem(std::shared_ptr<HostState> host)
     : EventSource(host, L"MailItem",
                   {{dispid::Attachments, L"Attachments", DISPATCH_PROPERTYGET, 0, 0},
                    {dispid::Body, L"Body", DISPATCH_PROPERTYGET | DISPATCH_PROPERTYPUT, 0, 0},
+                   {dispid::BodyFormat, L"BodyFormat", DISPATCH_PROPERTYGET, 0, 0},
+                   {dispid::HtmlBody, L"HTMLBody", DISPATCH_PROPERTYGET | DISPATCH_PROPERTYPUT, 0, 0},
                    {dispid::ItemProperties, L"ItemProperties", DISPATCH_PROPERTYGET, 0, 0}},
                   kItemEvents),
       attachments_(Make<Attachments>(host, this)),
       properties_(Make<ItemProperties>(host)) {}
 
 MailItem::~MailItem() { attachments_->DetachItem(); }
+
+void MailItem::SetHtmlMail(const std::wstring& html) {
+    bodyFormat_ = kFormatHtml;
+    htmlBody_ = html;
+    body_ = TextOfHtml(html);
+}
 
 HRESULT MailItem::FireClose(bool* cancelled) {
     VARIANT_BOOL cancel = VARIANT_FALSE;
@@ -155,8 +177,20 @@ void MailItem::CallMember(DISPID id, WORD kind, const Arguments& args, Variant& 
     case dispid::Body:
         if (kind == DISPATCH_PROPERTYPUT) {
             body_ = args.Text(0);
+            // The formatting and the pictures of the HTML are lost.
+            if (bodyFormat_ == kFormatHtml) htmlBody_ = L"<html><body>" + body_ + L"</body></html>";
         } else {
             result = Variant::Text(body_);
+        }
+        break;
+    case dispid::BodyFormat:
+        result = Variant::Int(bodyFormat_);
+        break;
+    case dispid::HtmlBody:
+        if (kind == DISPATCH_PROPERTYPUT) {
+            SetHtmlMail(args.Text(0));
+        } else {
+            result = Variant::Text(htmlBody_);
         }
         break;
     case dispid::ItemProperties:

@@ -56,6 +56,12 @@ public:
 
     const std::wstring& Body() const { return body_; }
     void SetBody(const std::wstring& body) { body_ = body; }
+    // OlBodyFormat (read-only here): 1 plain text, 2 HTML, 3 rich text. As in Outlook, a Body
+    // put on an HTML mail rebuilds the HTML from plain text; an HTMLBody put sets Body too.
+    LONG BodyFormat() const { return bodyFormat_; }
+    void SetHtmlMail(const std::wstring& html);
+    void SetBodyFormat(LONG format) { bodyFormat_ = format; }
+    const std::wstring& HtmlBody() const { return htmlBody_; }
     Attachments& AttachmentList() { return *attachments_.Get(); }
     ItemProperties& Properties() { return *properties_.Get(); }
 
@@ -74,6 +80,8 @@ protected:
 
 private:
     std::wstring body_;
+    LONG bodyFormat_ = 1;
+    std::wstring htmlBody_;
     ComPtr<Attachments> attachments_;
     ComPtr<ItemProperties> properties_;
 };

@@ -14,6 +14,8 @@ constexpr DISPID CurrentItem = 0x2102;
 // Mail item
 constexpr DISPID Attachments = 0xF815;
 constexpr DISPID Body = 0x9100;
+constexpr DISPID BodyFormat = 0xFA49;
+constexpr DISPID HtmlBody = 0xF404;
 constexpr DISPID ItemProperties = 0xFA09;
 // Attachments and ItemProperties
 constexpr DISPID Count = 0x50;
