@@ -112,18 +112,17 @@ CUsageStatistics::CUsageStatistics(const std::wstring& storeName, StatisticsTear
 
 CUsageStatistics::~CUsageStatistics()
 {
-    {
-        ExclusiveStoreLock lock;
-        if (g_pUsageStatistics == this) g_pUsageStatistics = nullptr;
-    }
+    // The slow steps first, while the store is still current: what is counted meanwhile
+    // is saved with it.
     KillStatisticsTimersOfThisThread();
     if (m_teardown == StatisticsTeardown::WaitForUpload) WaitForUploads(kStatisticsUploadWaitLimitMs);
-    CSettings settings;
-    // Under the store lock: an upload ending now finds its store either still here or
-    // detached with its records saved, and a store built meanwhile reads the file saved.
+    const bool save = CSettings().productImprovement != 0;
+    // Then one hold of the store lock: the next store can only be built once the file is
+    // saved, and an upload ending now finds its store either still here or detached.
     ExclusiveStoreLock lock;
+    if (g_pUsageStatistics == this) g_pUsageStatistics = nullptr;
     DetachUploads();
-    if (settings.productImprovement) SaveToFile();
+    if (save) SaveToFile();
 }
 
 std::unique_ptr<CUsageStatistics> CUsageStatistics::CreateIfNone(const std::wstring& storeName)

@@ -4,9 +4,9 @@
 //
 // Threads (see common/README.md, "Usage statistics"): counting goes through the static
 // Count/CountProfile, which reach the current store under the process-wide store lock, so
-// no count reaches a store that another thread is tearing down. The teardown unpublishes
-// the store first, kills the scheduler timers of its thread and, by default, returns at
-// once whatever an upload is doing: the upload (CUsageUpload) carries what it sends and
+// no count reaches a store that another thread is tearing down. The teardown kills the
+// scheduler timers of its thread, by default returns at once whatever an upload is doing,
+// and then unpublishes the store: the upload (CUsageUpload) carries what it sends and
 // puts it back when the send fails.
 #include "common/plenzar_profile.h"
 
@@ -85,9 +85,10 @@ public:
     // std::logic_error when a store exists; nothing is read or started then.
     explicit CUsageStatistics(const std::wstring& storeName,
                               StatisticsTeardown teardown = StatisticsTeardown::ReturnAtOnce);
-    // Unpublishes the store, kills the scheduler timers armed on this thread, meets a
-    // running upload as the teardown setting says, then saves the data file when
-    // productImprovement is set. Must not run under the loader lock (DllMain).
+    // Kills the scheduler timers armed on this thread and meets a running upload as the
+    // teardown setting says; then, under one hold of the store lock, unpublishes the store,
+    // detaches its uploads and saves the data file when productImprovement is set. Must
+    // not run under the loader lock (DllMain).
     ~CUsageStatistics();
     CUsageStatistics(const CUsageStatistics&) = delete;
     CUsageStatistics& operator=(const CUsageStatistics&) = delete;
