@@ -47,15 +47,20 @@ std::int32_t WrappingAdd(std::int32_t a, std::int32_t b)
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
 }
 
-// Adds each record's count and value to the entry of its key, or inserts it.
-void AddInto(UsageRecords& target, const UsageRecords& records)
+// Takes sent records out of target, keeping counts made since; an entry whose count is
+// just what was sent is erased.
+void SubtractSent(UsageRecords& target, const UsageRecords& sent)
 {
-    for (const auto& entry : records) {
-        const auto inserted = target.emplace(entry);
-        if (inserted.second) continue;
-        UsageRecord& record = inserted.first->second;
-        record.count = WrappingAdd(record.count, entry.second.count);
-        record.value = WrappingAdd(record.value, entry.second.value);
+    for (const auto& entry : sent) {
+        auto found = target.find(entry.first);
+        if (found == target.end()) continue;
+        UsageRecord& record = found->second;
+        if (record.count == entry.second.count) {
+            target.erase(found);  // nothing counted since it was sent
+            continue;
+        }
+        record.count = WrappingAdd(record.count, -entry.second.count);
+        record.value = WrappingAdd(record.value, -entry.second.value);
     }
 }
 
@@ -112,18 +117,17 @@ CUsageStatistics::CUsageStatistics(const std::wstring& storeName, StatisticsTear
 
 CUsageStatistics::~CUsageStatistics()
 {
-    {
-        ExclusiveStoreLock lock;
-        if (g_pUsageStatistics == this) g_pUsageStatistics = nullptr;
-    }
+    // The slow steps first, while the store is still current: what is counted meanwhile
+    // is saved with it.
     KillStatisticsTimersOfThisThread();
     if (m_teardown == StatisticsTeardown::WaitForUpload) WaitForUploads(kStatisticsUploadWaitLimitMs);
-    CSettings settings;
-    // Under the store lock: an upload ending now finds its store either still here or
-    // detached with its records saved, and a store built meanwhile reads the file saved.
+    const bool save = CSettings().productImprovement != 0;
+    // Then one hold of the store lock: the next store can only be built once the file is
+    // saved, and an upload ending now finds its store either still here or detached.
     ExclusiveStoreLock lock;
-    DetachUploads();
-    if (settings.productImprovement) SaveToFile();
+    if (g_pUsageStatistics == this) g_pUsageStatistics = nullptr;
+    DetachUploads(save);
+    if (save) SaveToFile();
 }
 
 std::unique_ptr<CUsageStatistics> CUsageStatistics::CreateIfNone(const std::wstring& storeName)
@@ -287,23 +291,7 @@ UsageRecords CUsageStatistics::CopyRecords() const
 void CUsageStatistics::RemoveSent(const UsageRecords& sent)
 {
     std::lock_guard<std::mutex> lock(m_recordsLock);
-    for (const auto& entry : sent) {
-        auto found = m_records.find(entry.first);
-        if (found == m_records.end()) continue;
-        UsageRecord& record = found->second;
-        if (record.count == entry.second.count) {
-            m_records.erase(found);  // nothing counted since it was sent
-            continue;
-        }
-        record.count = WrappingAdd(record.count, -entry.second.count);
-        record.value = WrappingAdd(record.value, -entry.second.value);
-    }
-}
-
-void CUsageStatistics::AddRecords(const UsageRecords& records)
-{
-    std::lock_guard<std::mutex> lock(m_recordsLock);
-    AddInto(m_records, records);
+    SubtractSent(m_records, sent);
 }
 
 std::shared_ptr<CUsageUpload> CUsageStatistics::BeginUpload()
@@ -322,7 +310,7 @@ void CUsageStatistics::WaitForUploads(DWORD timeoutMs)
         std::lock_guard<std::mutex> lock(m_uploadsLock);
         uploads = m_uploads;
     } catch (const std::bad_alloc&) {
-        return;  // not waiting loses nothing: the uploads put back what they fail to send
+        return;  // not waiting loses nothing: the teardown saves what the uploads carry
     }
     const DWORD start = GetTickCount();
     for (const auto& upload : uploads) {
@@ -332,12 +320,12 @@ void CUsageStatistics::WaitForUploads(DWORD timeoutMs)
 }
 
 // Under the exclusive store lock.
-void CUsageStatistics::DetachUploads()
+void CUsageStatistics::DetachUploads(bool saved)
 {
     std::lock_guard<std::mutex> lock(m_uploadsLock);
     for (const auto& upload : m_uploads) {
-        RemoveSent(upload->m_records);  // the upload carries them now
         upload->m_store = nullptr;
+        upload->m_savedByTeardown = saved;
     }
     m_uploads.clear();
 }
@@ -365,18 +353,18 @@ bool CUsageUpload::TakeRecords()
 void CUsageUpload::Finish(bool sent) noexcept
 {
     try {
-        const bool putBack = !sent && !m_records.empty();
-        const bool productImprovement = putBack && CSettings().productImprovement != 0;
+        const bool takeOut = sent && !m_records.empty();
+        const bool productImprovement = takeOut && CSettings().productImprovement != 0;
         ExclusiveStoreLock lock;
         if (m_store) {
             if (sent) m_store->RemoveSent(m_records);
             m_store->ForgetUpload(this);
             m_store = nullptr;
-        } else if (putBack) {
-            PutBack(productImprovement);
+        } else if (takeOut && m_savedByTeardown) {
+            TakeSentOut(productImprovement);
         }
     } catch (...) {
-        // Out of memory while putting records back: they are lost, the upload still ends.
+        // Out of memory while taking sent records out: they stay and may be sent again.
     }
     {
         std::lock_guard<std::mutex> lock(m_endedLock);
@@ -385,18 +373,18 @@ void CUsageUpload::Finish(bool sent) noexcept
     m_endedSignal.notify_all();
 }
 
-// Under the exclusive store lock, after the store's teardown saved what remained.
-void CUsageUpload::PutBack(bool productImprovement) const
+// Under the exclusive store lock, after the store's teardown saved the records sent.
+void CUsageUpload::TakeSentOut(bool productImprovement) const
 {
     if (g_pUsageStatistics && g_pUsageStatistics->Name() == m_storeName) {
-        g_pUsageStatistics->AddRecords(m_records);  // its file was read already
+        g_pUsageStatistics->RemoveSent(m_records);  // it read them from the file saved
         return;
     }
     if (!productImprovement) return;  // the file is written only while it is set
     const std::wstring path = CUsageStatistics::DataFilePathOf(m_storeName);
-    UsageRecords merged = ReadDataFile(path);
-    AddInto(merged, m_records);
-    WriteDataFile(path, merged);
+    UsageRecords saved = ReadDataFile(path);
+    SubtractSent(saved, m_records);
+    WriteDataFile(path, saved);
 }
 
 bool CUsageUpload::WaitUntilEnded(DWORD timeoutMs)

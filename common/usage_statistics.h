@@ -4,10 +4,10 @@
 //
 // Threads (see common/README.md, "Usage statistics"): counting goes through the static
 // Count/CountProfile, which reach the current store under the process-wide store lock, so
-// no count reaches a store that another thread is tearing down. The teardown unpublishes
-// the store first, kills the scheduler timers of its thread and, by default, returns at
-// once whatever an upload is doing: the upload (CUsageUpload) carries what it sends and
-// puts it back when the send fails.
+// no count reaches a store that another thread is tearing down. The teardown kills the
+// scheduler timers of its thread, by default returns at once whatever an upload is doing,
+// and saves every record, those an upload (CUsageUpload) carries included: that upload,
+// sent later, takes them out of the newer store or the file again.
 #include "common/plenzar_profile.h"
 
 #include <windows.h>
@@ -38,11 +38,12 @@ using UsageRecords = std::map<std::string, UsageRecord>;
 
 // How the teardown meets an upload that is still under way.
 enum class StatisticsTeardown {
-    // Return at once, for a host's window thread (the libraries): the teardown saves what
-    // the upload does not carry, and the upload puts back what it fails to send.
+    // Return at once, for a host's window thread (the libraries): the teardown saves every
+    // record, and an upload sent later takes what it sent out of the newer store or the file.
     ReturnAtOnce,
     // Wait for the upload to end, at most kStatisticsUploadWaitLimitMs (its request's
-    // time-outs), so nothing is lost when the process ends right after (the program).
+    // time-outs), so that what it sends is not sent again when the process ends right
+    // after (the program).
     WaitForUpload,
 };
 
@@ -58,9 +59,10 @@ public:
     bool TakeRecords();
     const UsageRecords& Records() const { return m_records; }
     const std::wstring& StoreName() const { return m_storeName; }
-    // The send is over. Sent: the records leave the store, if it lives. Not sent and the
-    // store gone: they go back into the process's newer store of that name, or else into
-    // the data file when productImprovement is set. Then the upload has ended.
+    // The send is over. Sent: the records leave the store, if it lives; when its teardown
+    // saved them, they leave the process's newer store of that name, or else the data file
+    // when productImprovement is set. Not sent: they stay where they are. Then the upload
+    // has ended.
     void Finish(bool sent) noexcept;
     // False when the upload had not ended within timeoutMs.
     bool WaitUntilEnded(DWORD timeoutMs);
@@ -68,9 +70,10 @@ public:
 private:
     friend class CUsageStatistics;
     explicit CUsageUpload(CUsageStatistics* store) : m_store(store) {}
-    void PutBack(bool productImprovement) const;
+    void TakeSentOut(bool productImprovement) const;
 
     CUsageStatistics* m_store;  // null once the store is torn down
+    bool m_savedByTeardown = false;  // the teardown saved the records into the data file
     std::wstring m_storeName;
     UsageRecords m_records;  // what the upload carries, once taken
     std::mutex m_endedLock;
@@ -85,9 +88,10 @@ public:
     // std::logic_error when a store exists; nothing is read or started then.
     explicit CUsageStatistics(const std::wstring& storeName,
                               StatisticsTeardown teardown = StatisticsTeardown::ReturnAtOnce);
-    // Unpublishes the store, kills the scheduler timers armed on this thread, meets a
-    // running upload as the teardown setting says, then saves the data file when
-    // productImprovement is set. Must not run under the loader lock (DllMain).
+    // Kills the scheduler timers armed on this thread and meets a running upload as the
+    // teardown setting says; then, under one hold of the store lock, unpublishes the store,
+    // detaches its uploads and saves the data file when productImprovement is set. Must
+    // not run under the loader lock (DllMain).
     ~CUsageStatistics();
     CUsageStatistics(const CUsageStatistics&) = delete;
     CUsageStatistics& operator=(const CUsageStatistics&) = delete;
@@ -121,12 +125,9 @@ public:
     bool IsEmpty() const;
     UsageRecords CopyRecords() const;
 
-    // Removes what an upload carries (once sent, or when the teardown leaves it running),
-    // keeping counts made since. A -= of the carried count and value; an entry whose count
-    // did not change is erased.
+    // Removes what an upload sent, keeping counts made since. A -= of the sent count and
+    // value; an entry whose count did not change is erased.
     void RemoveSent(const UsageRecords& sent);
-    // Adds records, count and value, as if counted again (an upload's put-back).
-    void AddRecords(const UsageRecords& records);
     // A new upload of this store, registered before its worker exists so the teardown
     // cannot miss it. Throws std::bad_alloc.
     std::shared_ptr<CUsageUpload> BeginUpload();
@@ -134,7 +135,7 @@ public:
 private:
     friend class CUsageUpload;
     void WaitForUploads(DWORD timeoutMs);
-    void DetachUploads();
+    void DetachUploads(bool saved);
     void ForgetUpload(const CUsageUpload* upload);
 
     UsageRecords m_records;

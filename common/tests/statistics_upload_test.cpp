@@ -194,7 +194,32 @@ TEST_F(StatisticsUploadTest, AWaitingTeardownEndsWithTheWorkersTimeOutsWhenTheHo
     EXPECT_EQ(ReadFileBytes(DataFilePath()), RecordBytes("jpg", 1, 10) + RecordBytes("png", 1, 1));
 }
 
-TEST_F(StatisticsUploadTest, ATeardownReturningAtOnceSavesWhatTheUploadDoesNotCarry)
+TEST_F(StatisticsUploadTest, AWaitingTeardownGivingUpOnATricklingHostSavesEverythingAndTheSentLeaveTheFile)
+{
+    StoreSettings(1, DayAWeekAgo());
+    WriteFileBytes(DataFilePath(), RecordBytes("gif", 2, 30));
+    // Each byte well within the receive time-out; the whole reply (about 60 bytes) long
+    // after the teardown's wait limit.
+    CannedReply trickle = Reply(200);
+    trickle.byteDelayMs = 400;
+    server.SetDefaultReply(trickle);
+    auto store = std::make_unique<CUsageStatistics>(kStoreName, StatisticsTeardown::WaitForUpload);
+    CUsageStatistics::Count("jpg", 10);
+    ASSERT_TRUE(PumpUntilRequests(1));
+    CUsageStatistics::Count("png", 1);
+    store.reset();
+    ASSERT_EQ(PendingCount(), 1) << "the wait gave up while the reply still trickles";
+    EXPECT_EQ(ReadFileBytes(DataFilePath()),
+              RecordBytes("gif", 2, 30) + RecordBytes("jpg", 1, 10) + RecordBytes("png", 1, 1))
+        << "what the upload carries is saved too: the process may end now";
+
+    ASSERT_TRUE(PumpUntilNothingPending(20000));
+    EXPECT_EQ(server.Requests().at(0).body, "{ \"data\": [{\"name\":\"gif\", \"count\": 2, \"value\": 30}, "
+                                            "{\"name\":\"jpg\", \"count\": 1, \"value\": 10}]}");
+    EXPECT_EQ(ReadFileBytes(DataFilePath()), RecordBytes("png", 1, 1)) << "what was sent left the file";
+}
+
+TEST_F(StatisticsUploadTest, ATeardownReturningAtOnceSavesEverythingAndASentUploadTakesItsRecordsOutOfTheFile)
 {
     struct Case {
         std::int32_t productImprovement;
@@ -203,11 +228,10 @@ TEST_F(StatisticsUploadTest, ATeardownReturningAtOnceSavesWhatTheUploadDoesNotCa
         std::string fileAfterUpload;
     };
     const std::string meanwhile = RecordBytes("bmp", 1, 2) + RecordBytes("jpg", 1, 1);
+    const std::string everything = RecordBytes("bmp", 1, 2) + RecordBytes("gif", 3, 3) + RecordBytes("jpg", 2, 11);
     const std::string earlier = RecordBytes("gif", 3, 3);
-    for (const Case& c : {Case{1, 200, meanwhile, meanwhile},
-                          Case{1, 500, meanwhile, RecordBytes("bmp", 1, 2) + RecordBytes("gif", 3, 3) +
-                                                      RecordBytes("jpg", 2, 11)},
-                          Case{0, 500, earlier, earlier}}) {
+    for (const Case& c : {Case{1, 200, everything, meanwhile}, Case{1, 500, everything, everything},
+                          Case{0, 500, earlier, earlier}, Case{0, 200, earlier, earlier}}) {
         SCOPED_TRACE(c.status);
         StoreSettings(c.productImprovement, DayAWeekAgo());
         WriteFileBytes(DataFilePath(), earlier);
@@ -225,21 +249,25 @@ TEST_F(StatisticsUploadTest, ATeardownReturningAtOnceSavesWhatTheUploadDoesNotCa
     }
 }
 
-TEST_F(StatisticsUploadTest, AnUnsentUploadWhoseStoreIsGoneGoesBackIntoTheNewerStore)
+TEST_F(StatisticsUploadTest, AnUploadWhoseStoreIsGoneTakesWhatItSentOutOfTheNewerStore)
 {
-    StoreSettings(1, DayAWeekAgo());
-    server.SetDefaultReply(Reply(503, 1500));
-    auto store = std::make_unique<CUsageStatistics>(kStoreName);
-    CUsageStatistics::Count("jpg", 10);
-    ASSERT_TRUE(PumpUntilRequests(1));
-    CUsageStatistics::Count("jpg", 1);
-    store.reset();
-    store = std::make_unique<CUsageStatistics>(kStoreName);  // reads what the teardown saved
-    ASSERT_TRUE(PumpMessagesUntil([] { return PendingCount() == 1; }, 5000)) << "the worker ends";
-    EXPECT_EQ(ReadFileBytes(DataFilePath()), RecordBytes("jpg", 1, 1)) << "the file is the newer store's";
-    EXPECT_EQ(store->ToJson(), "{ \"data\": [{\"name\":\"jpg\", \"count\": 2, \"value\": 11}]}");
-    store.reset();
-    EXPECT_EQ(ReadFileBytes(DataFilePath()), RecordBytes("jpg", 2, 11));
+    for (const int status : {503, 200}) {
+        SCOPED_TRACE(status);
+        StoreSettings(1, DayAWeekAgo());
+        server.SetDefaultReply(Reply(status, 1500));
+        auto store = std::make_unique<CUsageStatistics>(kStoreName);
+        CUsageStatistics::Count("jpg", 10);
+        ASSERT_TRUE(PumpUntilRequests(server.Requests().size() + 1));
+        CUsageStatistics::Count("jpg", 1);
+        store.reset();
+        store = std::make_unique<CUsageStatistics>(kStoreName);  // reads everything the teardown saved
+        ASSERT_TRUE(PumpMessagesUntil([] { return PendingCount() == 1; }, 5000)) << "the worker ends";
+        EXPECT_EQ(ReadFileBytes(DataFilePath()), RecordBytes("jpg", 2, 11)) << "the file is the newer store's";
+        EXPECT_EQ(store->ToJson(), status == 200 ? "{ \"data\": [{\"name\":\"jpg\", \"count\": 1, \"value\": 1}]}"
+                                                 : "{ \"data\": [{\"name\":\"jpg\", \"count\": 2, \"value\": 11}]}");
+        store.reset();
+        DeleteFileW(DataFilePath().c_str());
+    }
 }
 
 CWinThread* NoThread(AFX_THREADPROC, LPVOID, int, UINT, DWORD, LPSECURITY_ATTRIBUTES) { return nullptr; }

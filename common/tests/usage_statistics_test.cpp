@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <map>
+#include <memory>
 #include <random>
 #include <stdexcept>
+#include <thread>
 
 using namespace statistics_test;
 
@@ -158,6 +161,26 @@ TEST_F(UsageStatisticsTest, TeardownSavesOnlyWithProductImprovement)
     WriteFileBytes(DataFilePath(), "");
     { CUsageStatistics store(kStoreName); }
     EXPECT_FALSE(FileExists(DataFilePath()));
+}
+
+TEST_F(UsageStatisticsTest, StoresBuiltAndTornDownOnTwoThreadsLeaveEveryCountInTheFile)
+{
+    // Explorer builds and releases handlers on several threads: each store must read what
+    // the one before it saved, even when it is built during that one's teardown.
+    StoreSettings(1, TodaysDayOfYear());
+    std::atomic<long> taken{0};
+    auto rounds = [&] {
+        for (int round = 0; round < 300; ++round) {
+            std::unique_ptr<CUsageStatistics> mine = CUsageStatistics::CreateIfNone(kStoreName);
+            if (CUsageStatistics::Count("jpg", 1)) ++taken;
+            mine.reset();
+        }
+    };
+    std::thread other(rounds);
+    rounds();
+    other.join();
+    ASSERT_GT(taken.load(), 0);
+    EXPECT_EQ(ReadFileBytes(DataFilePath()), RecordBytes("jpg", taken, taken));
 }
 
 TEST_F(UsageStatisticsTest, OddDataFiles)

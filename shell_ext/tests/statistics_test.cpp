@@ -178,7 +178,9 @@ TEST_F(ShellStatisticsTest, TheBuildersReleaseReturnsAtOnceDuringAnUploadAndTheF
     handler.Release();  // the vendor has not answered yet
     EXPECT_LT(GetTickCount() - start, 100u) << "Explorer's window thread is not held up";
     const StatisticsEntries notSent = {{".jpg", {1, 4}}, {"profile_small", {1, 0}}};
-    EXPECT_EQ(notSent, ReadStatisticsDataFile()) << "saved at once, without what the upload carries";
+    StatisticsEntries everything = notSent;
+    everything[".gif"] = {2, 30};
+    EXPECT_EQ(everything, ReadStatisticsDataFile()) << "saved at once, what the upload carries included";
     EXPECT_EQ(S_FALSE, server.CanUnloadNow()) << "the worker still runs library code";
 
     EXPECT_TRUE(statistics_test::PumpMessagesUntil([&] { return server.CanUnloadNow() == S_OK; }, 10000))

@@ -260,11 +260,22 @@ void HttpTestServer::Handle(uintptr_t clientHandle)
     for (const std::string& line : reply.extraHeaders)
         head += line + "\r\n";
     head += "\r\n";
-    if (!SendAll(client, head) || reply.status == 204 || reply.status == 304)
+    // One byte at a time, each after its wait, when the reply trickles; false once stopped.
+    auto send = [&](const std::string& data) {
+        if (!reply.byteDelayMs)
+            return SendAll(client, data);
+        for (const char byte : data) {
+            if (WaitForSingleObject(m_stop, reply.byteDelayMs) == WAIT_OBJECT_0 ||
+                !SendAll(client, std::string(1, byte)))
+                return false;
+        }
+        return true;
+    };
+    if (!send(head) || reply.status == 204 || reply.status == 304)
         return;
     if (reply.bodyDelayMs && WaitForSingleObject(m_stop, reply.bodyDelayMs) == WAIT_OBJECT_0)
         return;
-    SendAll(client, reply.body);
+    send(reply.body);
     shutdown(client, SD_SEND);
 }
 

@@ -36,6 +36,7 @@ struct CannedReply {
     std::vector<std::string> extraHeaders;  // whole lines without CR LF
     DWORD delayMs = 0;                      // wait before the status line
     DWORD bodyDelayMs = 0;                  // wait between the header and the body
+    DWORD byteDelayMs = 0;                  // wait before each byte: a reply that trickles
 };
 
 class HttpTestServer {
