@@ -56,9 +56,8 @@ public:
 
     const std::wstring& Body() const { return body_; }
     void SetBody(const std::wstring& body) { body_ = body; }
-    // OlBodyFormat (read-only here): 1 plain text, 2 HTML, 3 rich text. As in Outlook, a Body
-    // put on an HTML mail rebuilds the HTML from plain text; an HTMLBody put sets Body too.
-    LONG BodyFormat() const { return bodyFormat_; }
+    // OlBodyFormat (read-only to the add-in): 1 plain text, 2 HTML, 3 rich text. As in Outlook,
+    // a Body put on an HTML mail rebuilds the HTML from plain text; an HTMLBody put sets Body too.
     void SetHtmlMail(const std::wstring& html);
     void SetBodyFormat(LONG format) { bodyFormat_ = format; }
     const std::wstring& HtmlBody() const { return htmlBody_; }
