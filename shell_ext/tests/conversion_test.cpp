@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -72,6 +74,67 @@ TEST_F(ConversionTest, AcceptedFilesGetTheNextFreeNumberInTheirOwnFolder)
     ExpectOptimize(calls[3], L"photo.jpg", L"photo (3).jpg", 4);
     ExpectOptimize(calls[4], L"sub\\photo.jpg", L"sub\\photo (2).jpg", 4);
     ExpectOptimize(calls[5], L"a.b.PNG", L"a.b (2).PNG", 4);
+}
+
+TEST_F(ConversionTest, AnEngineThatChangesTheExtensionNeverWritesOverAFileOfTheNumberedName)
+{
+    folder.Write(L"photo.jpg", "photo");
+    folder.Write(L"photo (1).png", "downloaded");  // as a browser names a second download
+    folder.Write(L"scan.bmp", "bitmap");
+    folder.Write(L"scan.tif", "tiff");
+    test_engine::Behaviour toPng;
+    toPng.optimize = test_engine::OptimizeAction::RewriteExtension;
+    SetEngine(toPng);
+    ASSERT_EQ(S_OK, Select({L"photo.jpg", L"photo (1).png", L"scan.bmp", L"scan.tif"}));
+
+    ASSERT_EQ(S_OK, Invoke(0));
+    const auto calls = OptimizeCalls();
+    ASSERT_EQ(4u, calls.size());
+    ExpectOptimize(calls[0], L"photo.jpg", L"photo (2).jpg", 0);
+    ExpectOptimize(calls[1], L"photo (1).png", L"photo (1) (1).png", 0);
+    ExpectOptimize(calls[2], L"scan.bmp", L"scan (1).bmp", 0);
+    ExpectOptimize(calls[3], L"scan.tif", L"scan (2).tif", 0);  // scan (1).png was written just before
+    EXPECT_EQ("downloaded", folder.Content(L"photo (1).png"));
+    EXPECT_EQ("photo", folder.Content(L"photo (2).png"));
+    EXPECT_EQ("downloaded", folder.Content(L"photo (1) (1).png"));
+    EXPECT_EQ("bitmap", folder.Content(L"scan (1).png"));
+    EXPECT_EQ("tiff", folder.Content(L"scan (2).png"));
+}
+
+TEST_F(ConversionTest, TwoWindowsConvertingOneFileAtOnceNeverChooseOneOutput)
+{
+    folder.Write(L"photo.jpg", "photo");
+    test_engine::Behaviour slow;
+    slow.waitBeforeWriteMs = 700;  // the second choice comes while the first output is not yet written
+    SetEngine(slow);
+    HANDLE bothReady = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::atomic<int> ready{0};
+    HRESULT invoked[2] = {E_FAIL, E_FAIL};
+    std::vector<std::thread> windows;
+    for (UINT window = 0; window < 2; ++window) {
+        windows.emplace_back([&, window] {
+            CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+            {
+                HandlerClient windowHandler;
+                const bool selected = SUCCEEDED(windowHandler.Create(server))
+                                      && SUCCEEDED(windowHandler.Select({folder / L"photo.jpg"}));
+                if (++ready == 2) SetEvent(bothReady);
+                WaitForSingleObject(bothReady, 10000);
+                if (selected) invoked[window] = windowHandler.Invoke(window == 0 ? 0 : 3);  // Tiny, Large
+            }
+            CoUninitialize();
+        });
+    }
+    for (auto& window : windows) window.join();
+    CloseHandle(bothReady);
+
+    EXPECT_EQ(S_OK, invoked[0]);
+    EXPECT_EQ(S_OK, invoked[1]);
+    const auto calls = OptimizeCalls();
+    ASSERT_EQ(2u, calls.size());
+    EXPECT_NE(calls[0].proposedOutput, calls[1].proposedOutput);
+    EXPECT_TRUE(folder.Has(L"photo (1).jpg"));
+    EXPECT_TRUE(folder.Has(L"photo (2).jpg"));
 }
 
 TEST_F(ConversionTest, EveryProfileReachesTheEngineAndFailuresStopNothing)
