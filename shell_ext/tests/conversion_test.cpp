@@ -160,6 +160,11 @@ TEST_F(ConversionTest, RefusedCommandsConvertNothing)
     info.cbSize = sizeof(info);
     info.lpVerb = "open";
     EXPECT_EQ(E_INVALIDARG, handler.Menu()->InvokeCommand(&info));
+    CMINVOKECOMMANDINFOEX unicode = {};
+    unicode.cbSize = sizeof(unicode);
+    unicode.fMask = CMIC_MASK_UNICODE;
+    unicode.lpVerbW = L"delete";  // and no ANSI verb at all
+    EXPECT_EQ(E_INVALIDARG, handler.Menu()->InvokeCommand(reinterpret_cast<CMINVOKECOMMANDINFO*>(&unicode)));
     EXPECT_TRUE(OptimizeCalls().empty());
     EXPECT_FALSE(folder.Has(L"photo (1).jpg"));
 }
