@@ -2,25 +2,86 @@
 
 #include <windows.h>
 
+#include <bitset>
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
 
 namespace {
 
-// Numbered names tried before the file is passed over; it bounds the search where the
-// folder cannot be examined.
+// Numbered names tried before the file is passed over.
 constexpr int kMaxOutputNumber = 10000;
+constexpr int kMaxNumberDigits = 5;
 
-// Something already lives under this name, or it cannot be told that nothing does.
-// Existence is tested, not openability: a source that exists but cannot be read is
-// still never proposed as the output.
-bool NameIsTaken(const wchar_t* path)
+// Bit n: some entry of the folder carries the candidate base of number n (0: the bare base).
+using TakenNumbers = std::bitset<kMaxOutputNumber + 1>;
+
+class CFindHandle {
+public:
+    explicit CFindHandle(HANDLE handle) : m_handle(handle) {}
+    ~CFindHandle()
+    {
+        if (m_handle != INVALID_HANDLE_VALUE)
+            ::FindClose(m_handle);
+    }
+    CFindHandle(const CFindHandle&) = delete;
+    CFindHandle& operator=(const CFindHandle&) = delete;
+    HANDLE Get() const { return m_handle; }
+
+private:
+    HANDLE m_handle;
+};
+
+bool StartsWithIgnoringCase(const wchar_t* text, size_t textLength, const wchar_t* prefix, size_t prefixLength)
 {
-    if (::GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES)
-        return true;
-    const DWORD error = ::GetLastError();
-    return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+    return textLength >= prefixLength
+           && ::CompareStringOrdinal(text, static_cast<int>(prefixLength), prefix, static_cast<int>(prefixLength),
+                                     TRUE) == CSTR_EQUAL;
+}
+
+// What follows the base in a long name: nothing or an extension takes number 0, and
+// " (n)" as "%d" writes it, then nothing or an extension, takes number n.
+void NoteTakenNumber(const wchar_t* rest, TakenNumbers& taken)
+{
+    if (*rest == L'\0' || *rest == L'.') {
+        taken.set(0);
+        return;
+    }
+    if (rest[0] != L' ' || rest[1] != L'(' || rest[2] < L'1' || rest[2] > L'9')
+        return;
+    int number = 0;
+    const wchar_t* digit = rest + 2;
+    for (int count = 0; *digit >= L'0' && *digit <= L'9'; ++digit, ++count) {
+        if (count == kMaxNumberDigits)
+            return;
+        number = number * 10 + (*digit - L'0');
+    }
+    if (digit[0] == L')' && (digit[1] == L'\0' || digit[1] == L'.') && number <= kMaxOutputNumber)
+        taken.set(static_cast<size_t>(number));
+}
+
+// Lists "base*" in the folder once. A wildcard also matches the short 8.3 names, and
+// "base*" matches longer bases too, so only the long names are read, by NoteTakenNumber.
+bool ListTakenNumbers(const SplitPath& parts, TakenNumbers& taken)
+{
+    wchar_t patternName[kBaseNameChars + 1];
+    wchar_t pattern[kOutputPathChars + 1];
+    if (wcscpy_s(patternName, parts.baseName) != 0 || wcscat_s(patternName, L"*") != 0
+        || _wmakepath_s(pattern, parts.drive, parts.directory, patternName, nullptr) != 0)
+        return false;
+    WIN32_FIND_DATAW entry;
+    CFindHandle search(::FindFirstFileExW(pattern, FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr, 0));
+    if (search.Get() == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;  // nothing there
+    }
+    const size_t baseLength = wcslen(parts.baseName);
+    do {
+        const size_t nameLength = wcsnlen(entry.cFileName, MAX_PATH);
+        if (StartsWithIgnoringCase(entry.cFileName, nameLength, parts.baseName, baseLength))
+            NoteTakenNumber(entry.cFileName + baseLength, taken);
+    } while (::FindNextFileW(search.Get(), &entry));
+    return ::GetLastError() == ERROR_NO_MORE_FILES;
 }
 
 }  // namespace
@@ -33,18 +94,22 @@ bool SplitFilePath(const wchar_t* path, SplitPath& parts)
 
 bool FindFreeOutputPath(const SplitPath& parts, wchar_t (&output)[kOutputPathChars])
 {
-    wchar_t candidate[kBaseNameChars];
-    if (wcscpy_s(candidate, parts.baseName) != 0)
+    TakenNumbers taken;
+    if (!ListTakenNumbers(parts, taken))
         return false;
-    for (int counter = 0;;) {
-        if (_wmakepath_s(output, parts.drive, parts.directory, candidate, parts.extension) != 0)
+    size_t number = 0;
+    while (number < taken.size() && taken.test(number))
+        ++number;
+    if (number == taken.size())
+        return false;
+    wchar_t candidate[kBaseNameChars];
+    if (number == 0) {
+        if (wcscpy_s(candidate, parts.baseName) != 0)
             return false;
-        if (!NameIsTaken(output))
-            return true;
-        if (++counter > kMaxOutputNumber)
-            return false;
-        const int written = _snwprintf(candidate, kBaseNameChars, L"%s (%d)", parts.baseName, counter);
+    } else {
+        const int written = _snwprintf(candidate, kBaseNameChars, L"%s (%d)", parts.baseName, static_cast<int>(number));
         if (written < 0 || static_cast<size_t>(written) >= kBaseNameChars)
             return false;
     }
+    return _wmakepath_s(output, parts.drive, parts.directory, candidate, parts.extension) == 0;
 }

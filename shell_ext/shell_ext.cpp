@@ -6,6 +6,7 @@
 #include "shell_ext/resource.h"
 #include "shell_ext/usage_store.h"
 
+#include <cstddef>
 #include <new>
 
 namespace {
@@ -14,6 +15,14 @@ constexpr const wchar_t* kCommandTexts[CPlenzarFileShellExt::kCommandCount] = {
     L"Tiny", L"Small", L"Medium", L"Large", L"Full"};
 constexpr wchar_t kSubmenuTitle[] = L"Optimize file with PlenzarFile";
 constexpr wchar_t kHelpText[] = L"This is the simple shell extension's help";
+
+// A caller that passes CMINVOKECOMMANDINFOEX with the Unicode mask names its verb in lpVerbW.
+bool HasUnicodeVerbString(const CMINVOKECOMMANDINFO& info)
+{
+    constexpr DWORD kSizeWithVerbW = offsetof(CMINVOKECOMMANDINFOEX, lpVerbW) + sizeof(LPCWSTR);
+    if (info.cbSize < kSizeWithVerbW || !(info.fMask & CMIC_MASK_UNICODE)) return false;
+    return !IS_INTRESOURCE(reinterpret_cast<const CMINVOKECOMMANDINFOEX&>(info).lpVerbW);
+}
 
 }  // namespace
 
@@ -75,7 +84,8 @@ STDMETHODIMP CPlenzarFileShellExt::QueryContextMenu(HMENU menu, UINT position, U
 
 STDMETHODIMP CPlenzarFileShellExt::InvokeCommand(CMINVOKECOMMANDINFO* info)
 {
-    if (!info || HIWORD(reinterpret_cast<UINT_PTR>(info->lpVerb)) != 0) return E_INVALIDARG;
+    if (!info || HIWORD(reinterpret_cast<UINT_PTR>(info->lpVerb)) != 0 || HasUnicodeVerbString(*info))
+        return E_INVALIDARG;
     const UINT offset = LOWORD(reinterpret_cast<UINT_PTR>(info->lpVerb));
     if (offset >= kCommandCount) return E_INVALIDARG;
     const auto profile = static_cast<PlenzarProfile>(offset);  // PROFILE_TINY ... PROFILE_FULL

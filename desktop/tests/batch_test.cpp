@@ -14,6 +14,7 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using ::testing::UnorderedElementsAre;
 
 constexpr int kOutputCapacity = 260;
 
@@ -149,6 +150,46 @@ TEST_F(Batch, DesktopOutputTakesTheSourceNameWhenItIsFreeThere)
                                      Optimized(photo, desktop + L"plenzar_batch_desktop (1).jpg")));
     EXPECT_TRUE(firstWritten);
     EXPECT_TRUE(secondWritten);
+}
+
+TEST_F(Batch, OnTheDesktopNoOutputLandsOnAFileOfItsNameWhateverTheExtensionOrWhoeverWritesIt)
+{
+    const std::wstring desktop = DesktopFolder();
+    const std::vector<std::wstring> outputs = {L"plenzar_drawing.png", L"plenzar_drawing (1).png", L"plenzar_race.png",
+                                               L"plenzar_race (1).png"};
+    const auto clearDesktop = [&] {
+        for (const std::wstring& name : outputs) DeleteFileW((desktop + name).c_str());
+    };
+    clearDesktop();
+    WriteFile(desktop + L"plenzar_drawing.png", "the user's drawing");
+    const std::wstring drawing = Picture(L"plenzar_drawing.bmp", "bitmap");
+    CreateDirectoryW((m_pictures + L"a").c_str(), nullptr);
+    CreateDirectoryW((m_pictures + L"b").c_str(), nullptr);
+    const std::wstring raceA = Picture(L"a\\plenzar_race.jpg", "from a");
+    const std::wstring raceB = Picture(L"b\\plenzar_race.jpg", "from b");
+    test_engine::Behaviour slowToPng;
+    slowToPng.supportedExtensions = { L"*" };
+    slowToPng.optimize = test_engine::OptimizeAction::RewriteExtension;
+    slowToPng.waitBeforeWriteMs = 700;  // the other program chooses while this output is not yet written
+    test_engine::SetBehaviour(EngineFolder(), slowToPng);
+    m_settings.Set(L"appOutputToDesktop", 1);
+
+    RunningProgram first(Exe(), { raceA, drawing }, m_folder.Path());
+    RunningProgram second(Exe(), { raceB }, m_folder.Path());
+    EXPECT_EQ(first.WaitForExit(), 0u);
+    EXPECT_EQ(second.WaitForExit(), 0u);
+    std::vector<std::string> contents;
+    for (const std::wstring& name : outputs) contents.push_back(ReadFile(desktop + name));
+    clearDesktop();
+
+    std::vector<std::wstring> proposals;  // either program may come first
+    for (const test_engine::Call& call : test_engine::ReadCalls(EngineFolder()))
+        if (call.entry == L"Optimize") proposals.push_back(call.proposedOutput);
+    EXPECT_THAT(proposals, UnorderedElementsAre(desktop + L"plenzar_race.jpg", desktop + L"plenzar_race (1).jpg",
+                                                desktop + L"plenzar_drawing (1).bmp"));
+    EXPECT_EQ(contents[0], "the user's drawing");
+    EXPECT_EQ(contents[1], "bitmap");
+    EXPECT_THAT((std::vector<std::string>{ contents[2], contents[3] }), UnorderedElementsAre("from a", "from b"));
 }
 
 TEST_F(Batch, RefusedFileIsNeitherCountedNorConvertedAndTheDataFileIsWrittenAtTheEnd)

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -74,6 +76,61 @@ TEST_F(ConversionTest, AcceptedFilesGetTheNextFreeNumberInTheirOwnFolder)
     ExpectOptimize(calls[5], L"a.b.PNG", L"a.b (2).PNG", 4);
 }
 
+TEST_F(ConversionTest, AnEngineThatChangesTheExtensionNeverWritesOverAFileOfTheNumberedName)
+{
+    folder.Write(L"photo.jpg", "photo");
+    folder.Write(L"photo (1).png", "downloaded");  // as a browser names a second download
+    folder.Write(L"scan.bmp", "bitmap");
+    folder.Write(L"scan.tif", "tiff");
+    test_engine::Behaviour toPng;
+    toPng.optimize = test_engine::OptimizeAction::RewriteExtension;
+    SetEngine(toPng);
+    ASSERT_EQ(S_OK, Select({L"photo.jpg", L"photo (1).png", L"scan.bmp", L"scan.tif"}));
+
+    ASSERT_EQ(S_OK, Invoke(0));
+    std::vector<std::wstring> proposals;
+    for (const auto& call : OptimizeCalls()) proposals.push_back(call.proposedOutput);
+    EXPECT_EQ(proposals, (std::vector<std::wstring>{folder / L"photo (2).jpg", folder / L"photo (1) (1).png",
+                                                    folder / L"scan (1).bmp", folder / L"scan (2).tif"}))
+        << "scan (1).png was written just before scan.tif's turn";
+    EXPECT_EQ("downloaded", folder.Content(L"photo (1).png"));
+    EXPECT_EQ("photo", folder.Content(L"photo (2).png"));
+    EXPECT_EQ("downloaded", folder.Content(L"photo (1) (1).png"));
+    EXPECT_EQ("bitmap", folder.Content(L"scan (1).png"));
+    EXPECT_EQ("tiff", folder.Content(L"scan (2).png"));
+}
+
+TEST_F(ConversionTest, TwoWindowsConvertingOneFileAtOnceNeverChooseOneOutput)
+{
+    folder.Write(L"photo.jpg", "photo");
+    test_engine::Behaviour slow;
+    slow.waitBeforeWriteMs = 700;  // the second choice comes while the first output is not yet written
+    SetEngine(slow);
+    std::atomic<int> ready{0};
+    HRESULT invoked[2] = {E_FAIL, E_FAIL};
+    const auto window = [&](UINT offset, HRESULT* result) {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        {
+            HandlerClient windowHandler;
+            const bool selected = SUCCEEDED(windowHandler.Create(server))
+                                  && SUCCEEDED(windowHandler.Select({folder / L"photo.jpg"}));
+            for (++ready; ready < 2;) Sleep(1);  // both windows invoke together
+            if (selected) *result = windowHandler.Invoke(offset);
+        }
+        CoUninitialize();
+    };
+    std::thread tiny(window, 0, &invoked[0]), large(window, 3, &invoked[1]);
+    tiny.join();
+    large.join();
+
+    EXPECT_EQ(S_OK, invoked[0]);
+    EXPECT_EQ(S_OK, invoked[1]);
+    const auto calls = OptimizeCalls();
+    ASSERT_EQ(2u, calls.size());
+    EXPECT_NE(calls[0].proposedOutput, calls[1].proposedOutput);
+    EXPECT_TRUE(folder.Has(L"photo (1).jpg") && folder.Has(L"photo (2).jpg"));
+}
+
 TEST_F(ConversionTest, EveryProfileReachesTheEngineAndFailuresStopNothing)
 {
     folder.Write(L"a.jpg");
@@ -97,6 +154,11 @@ TEST_F(ConversionTest, RefusedCommandsConvertNothing)
     info.cbSize = sizeof(info);
     info.lpVerb = "open";
     EXPECT_EQ(E_INVALIDARG, handler.Menu()->InvokeCommand(&info));
+    CMINVOKECOMMANDINFOEX unicode = {};
+    unicode.cbSize = sizeof(unicode);
+    unicode.fMask = CMIC_MASK_UNICODE;
+    unicode.lpVerbW = L"delete";  // and no ANSI verb at all
+    EXPECT_EQ(E_INVALIDARG, handler.Menu()->InvokeCommand(reinterpret_cast<CMINVOKECOMMANDINFO*>(&unicode)));
     EXPECT_TRUE(OptimizeCalls().empty());
     EXPECT_FALSE(folder.Has(L"photo (1).jpg"));
 }

@@ -16,6 +16,7 @@ constexpr char kSupportedKey[] = "supported";          // extensions separated b
 constexpr char kOptimizeKey[] = "optimize";            // one of the actions below
 constexpr char kFailureResultKey[] = "failure_result"; // what "fail" returns
 constexpr char kRewriteExtensionKey[] = "rewrite_extension";
+constexpr char kWaitBeforeWriteKey[] = "wait_before_write_ms";
 
 constexpr char kActionWrite[] = "write";         // copy the source to the proposed output, return 0
 constexpr char kActionFail[] = "fail";           // write nothing, return failure_result

@@ -48,6 +48,7 @@ struct Control {
     std::string optimize = kActionWrite;
     int failureResult = 1;
     std::string rewriteExtension = ".png";
+    int waitBeforeWriteMs = 0;
 };
 
 Control ReadControl(const std::wstring& folder)
@@ -70,6 +71,8 @@ Control ReadControl(const std::wstring& folder)
             control.failureResult = std::atoi(value.c_str());
         else if (key == kRewriteExtensionKey)
             control.rewriteExtension = value;
+        else if (key == kWaitBeforeWriteKey)
+            control.waitBeforeWriteMs = std::atoi(value.c_str());
     }
     return control;
 }
@@ -147,6 +150,8 @@ bool RewriteExtension(wchar_t* destination, size_t capacity, const std::string& 
     if (control.optimize == kActionRewrite
         && !RewriteExtension(destination, static_cast<size_t>(capacity), control.rewriteExtension))
         return kNoRoom;
+    if (control.waitBeforeWriteMs > 0)
+        Sleep(static_cast<DWORD>(control.waitBeforeWriteMs));
     return CopyFileW(source, destination, FALSE) ? 0 : kCopyFailed;
 }
 

@@ -68,7 +68,8 @@ bool SetBehaviour(const std::wstring& folder, const Behaviour& behaviour)
     std::string text = std::string(kSupportedKey) + "=" + supported + "\n"
         + kOptimizeKey + "=" + ActionName(behaviour.optimize) + "\n"
         + kFailureResultKey + "=" + std::to_string(behaviour.failureResult) + "\n"
-        + kRewriteExtensionKey + "=" + ToUtf8(behaviour.rewriteExtension) + "\n";
+        + kRewriteExtensionKey + "=" + ToUtf8(behaviour.rewriteExtension) + "\n"
+        + kWaitBeforeWriteKey + "=" + std::to_string(behaviour.waitBeforeWriteMs) + "\n";
     return WriteFileText(ControlFilePath(folder), text);
 }
 

@@ -27,6 +27,9 @@ struct Behaviour {
     OptimizeAction optimize = OptimizeAction::WriteOutput;
     int failureResult = 1;
     std::wstring rewriteExtension = L".png";
+    // Milliseconds WriteOutput and RewriteExtension wait before they write, as an engine
+    // that decodes and resizes takes its time.
+    int waitBeforeWriteMs = 0;
 };
 
 struct Call {
