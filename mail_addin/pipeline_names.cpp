@@ -19,14 +19,26 @@ std::wstring OutputNameBelowOutlook16(const std::wstring& displayName)
     return name;
 }
 
-bool ProposeOutputPath(const std::wstring& workFolder, const std::wstring& displayName,
+std::wstring AttachmentFileName(const std::wstring& displayName)
+{
+    std::wstring name = displayName;
+    for (wchar_t& c : name) {
+        if (c < 0x20 || std::wcschr(L"\\/:*?\"<>|", c))
+            c = L'_';
+    }
+    const size_t end = name.find_last_not_of(L". ");
+    name.erase(end == std::wstring::npos ? 0 : end + 1);
+    return name.empty() ? L"_" : name;
+}
+
+bool ProposeOutputPath(const std::wstring& folder, const std::wstring& displayName,
                        int outlookMajorVersion, wchar_t* buffer, size_t capacity,
                        std::wstring* replacementName)
 {
-    std::wstring path = workFolder;
-    if (outlookMajorVersion >= 16) {
-        *replacementName = displayName;
-        path += MakeRandomName() + GetFileExtension(displayName);
+    std::wstring path = folder;
+    if (outlookMajorVersion >= OUTLOOK_VERSION_OUTPUT_IN_OWN_FOLDER) {
+        *replacementName = AttachmentFileName(displayName);
+        path += *replacementName;
     } else {
         *replacementName = OutputNameBelowOutlook16(displayName);
         path += *replacementName;
