@@ -19,8 +19,8 @@ std::wstring OutputNameBelowOutlook16(const std::wstring& displayName);
 constexpr int OUTLOOK_VERSION_OUTPUT_IN_OWN_FOLDER = 16;
 
 // The display name as a file name: every character that no file name may hold becomes "_",
-// and trailing dots and blanks go ("_" when nothing is left), so that it names a file in
-// the folder it is put in, never one elsewhere.
+// trailing dots and blanks go, and an empty name or a device's (NUL.jpg) gets a leading "_",
+// so that it names a file in the folder it is put in, never one elsewhere or a device.
 std::wstring AttachmentFileName(const std::wstring& displayName);
 
 // Writes the proposed output path into buffer: Outlook 16 and later, the output's own folder

@@ -332,6 +332,11 @@ TEST_F(PipelineTest, TheFileAttachedBearsTheAttachmentsNameInEveryMailFormat) {
     EXPECT_EQ(L".._.._plan_v2.jpg", Only(item.Get())->DisplayName());
     EXPECT_EQ(kPicture, Only(item.Get())->Bytes());
     EXPECT_FALSE(Exists(OutputFolderOf(env_->OptimizeCalls().back())));
+    ComPtr<MailItem> device = NewMail(PROFILE_MEDIUM);
+    device->AttachmentList().AttachQuietly(L"nul.jpg", kPicture);
+    ProcessAllAttachments(device->AsDispatch(), PIPELINE_MODE_APPLY);
+    EXPECT_EQ(L"_nul.jpg", Only(device.Get())->DisplayName());
+    EXPECT_EQ(kPicture, Only(device.Get())->Bytes());
 }
 
 // A forwarded mail, a link or an OLE object may bear a picture's name; only a file attached
