@@ -7,6 +7,7 @@
 #include "common/usage_statistics.h"
 #include "mail_addin/addin_globals.h"
 #include "mail_addin/event_sink.h"
+#include "mail_addin/item_window.h"
 #include "mail_addin/outlook_access.h"
 #include "mail_addin/pipeline.h"
 #include "mail_addin/pipeline_steps.h"
@@ -59,7 +60,8 @@ void OnItemSend(CAppEventListener&, VARIANTARG* args)
     if (count == 0)
         return;
     const PlenzarProfile profile = GetItemProfile(item);
-    if (profile != PROFILE_NONE)
+    // A reply written inline had its attachments left alone: no footer claims otherwise.
+    if (profile != PROFILE_NONE && IsMailItem(item) && !IsActiveInlineResponse(item))
         AppendOptimizedFooter(item);
     CUsageStatistics::CountProfile(profile);
 }
@@ -72,11 +74,13 @@ void OnQuit(CAppEventListener&, VARIANTARG*)
     ReleaseGlobalObjects();
 }
 
-// ItemLoad (Item): listen to the item, and let the ribbon ask for its state again.
+// ItemLoad (Item): listen to a mail, and let the ribbon ask for its state again. Outlook
+// answers only Class on an item that is loading; appointments, meeting requests, tasks,
+// contacts and posts are never sent as mails, so the add-in leaves them alone.
 void OnItemLoad(CAppEventListener&, VARIANTARG* args)
 {
     IDispatch* item = ObjectArgument(args[0]);
-    if (!item)
+    if (!item || !IsMailItem(item))
         return;
     g_eventListeners.Attach(item, IID_OutlookItemEvents);
     if (g_ribbonUi)

@@ -12,6 +12,7 @@ const wchar_t PLENZAR_ORIG_SCHEMA_NAME[] =
 
 const wchar_t ATTACH_CONTENT_ID_SCHEMA_NAME[] = L"http://schemas.microsoft.com/mapi/proptag/0x3712001F";
 const wchar_t ATTACHMENT_HIDDEN_SCHEMA_NAME[] = L"http://schemas.microsoft.com/mapi/proptag/0x7FFE000B";
+const wchar_t ATTACH_METHOD_SCHEMA_NAME[] = L"http://schemas.microsoft.com/mapi/proptag/0x37050003";
 
 bool g_addingAttachment = false;
 bool g_replacingAttachment = false;
@@ -139,8 +140,8 @@ void SetItemPropertyValue(IDispatch* item, const wchar_t* name, int type, const 
 {
     COleDispatchDriver properties(GetObjectProperty(item, outlook::kItemProperties));
     if (!properties.m_lpDispatch) AfxThrowOleException(E_POINTER);
+    // Value is the member that stores; an empty value leaves the property as it is.
     const bool found = FindLastItemProperty(properties, name, [&](COleDispatchDriver& property) {
-        property.InvokeHelper(outlook::kPropertyPrepare, DISPATCH_METHOD, VT_EMPTY, nullptr, VTS_NONE);
         if (value.vt != VT_EMPTY) property.SetProperty(outlook::kPropertyValue, VT_VARIANT, &value);
     });
     if (found) return;
@@ -221,6 +222,17 @@ bool IsPartOfBody(IDispatch* attachment)
     CComVariant hidden = GetAttachmentPropertyValue(attachment, ATTACHMENT_HIDDEN_SCHEMA_NAME);
     return hidden.vt != VT_EMPTY && SUCCEEDED(VariantChangeType(&hidden, &hidden, 0, VT_BOOL)) &&
            hidden.boolVal != VARIANT_FALSE;
+}
+
+bool IsFileAttachedByValue(IDispatch* attachment)
+{
+    CComVariant method = GetAttachmentPropertyValue(attachment, ATTACH_METHOD_SCHEMA_NAME);
+    if (method.vt != VT_EMPTY && SUCCEEDED(VariantChangeType(&method, &method, 0, VT_I4)) &&
+        method.lVal != ATTACH_METHOD_NONE_YET)
+        return method.lVal == ATTACH_METHOD_BY_VALUE;
+    long type = 0;
+    CBorrowedDispatch(attachment).GetProperty(outlook::kAttachmentType, VT_I4, &type);
+    return type != OL_BY_REFERENCE && type != OL_EMBEDDED_ITEM && type != OL_OLE;
 }
 
 std::wstring MakeRandomName(int (*generator)())

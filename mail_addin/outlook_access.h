@@ -12,11 +12,17 @@
 #include "common/plenzar_profile.h"
 
 namespace outlook {
+// Every Outlook object
+constexpr DISPID kItemApplication = 0xF000;    // get, object: the Application
+constexpr DISPID kClass = 0xF00A;              // get, 32-bit integer (OlObjectClass)
 // Application
+constexpr DISPID kActiveExplorer = 0x111;      // method, object or Nothing
 constexpr DISPID kActiveInspector = 0x112;     // method, object or Nothing
 constexpr DISPID kVersion = 0x116;             // get, text
 // Inspector
 constexpr DISPID kCurrentItem = 0x2102;        // get, object
+// Explorer
+constexpr DISPID kActiveInlineResponse = 0xFC93;  // get, object or Nothing
 // MailItem
 constexpr DISPID kAttachments = 0xF815;        // get, object
 constexpr DISPID kBody = 0x9100;               // get and put, text
@@ -35,6 +41,7 @@ constexpr DISPID kDelete = 0x69;               // method
 constexpr DISPID kParent = 0x71;               // get, object
 constexpr DISPID kDisplayName = 0x3001;        // get, text
 constexpr DISPID kSize = 0xFBE9;               // get, 32-bit integer
+constexpr DISPID kAttachmentType = 0x3705;     // get, 32-bit integer (OlAttachmentType)
 constexpr DISPID kPropertyAccessor = 0xFAFD;   // get, object
 // PropertyAccessor
 constexpr DISPID kGetProperty = 0xFAFB;        // method (schema name), variant
@@ -43,9 +50,9 @@ constexpr DISPID kSetProperty = 0xFAFC;        // method (schema name, variant)
 constexpr DISPID kPropertyName = 0x70;         // get, text
 constexpr DISPID kPropertyType = 0x6D;         // get, 32-bit integer
 constexpr DISPID kPropertyValue = 0;           // get and put, variant
-constexpr DISPID kPropertyPrepare = 0x6C;      // method, no arguments, called before a Value put
 // IRibbonControl
 constexpr DISPID kRibbonControlId = 1;         // get, text
+constexpr DISPID kRibbonControlContext = 2;    // get, object: the window (Inspector, Explorer)
 constexpr DISPID kRibbonControlTag = 3;        // get, text
 }  // namespace outlook
 
@@ -58,6 +65,15 @@ extern const wchar_t PLENZAR_ORIG_SCHEMA_NAME[];
 // by a signature): PR_ATTACH_CONTENT_ID, the id the HTML refers to, and PR_ATTACHMENT_HIDDEN.
 extern const wchar_t ATTACH_CONTENT_ID_SCHEMA_NAME[];
 extern const wchar_t ATTACHMENT_HIDDEN_SCHEMA_NAME[];
+// PR_ATTACH_METHOD: how the attachment holds its content; only ATTACH_BY_VALUE is a file's
+// bytes. A new attachment reads NO_ATTACHMENT until its method is set.
+extern const wchar_t ATTACH_METHOD_SCHEMA_NAME[];
+constexpr long ATTACH_METHOD_NONE_YET = 0;     // NO_ATTACHMENT
+constexpr long ATTACH_METHOD_BY_VALUE = 1;     // ATTACH_BY_VALUE
+// OlAttachmentType values that hold no file of their own.
+constexpr long OL_BY_REFERENCE = 4;
+constexpr long OL_EMBEDDED_ITEM = 5;
+constexpr long OL_OLE = 6;
 // OlBodyFormat: only an HTML mail takes its footer through HTMLBody.
 constexpr long OL_FORMAT_HTML = 2;
 constexpr int RANDOM_NAME_LENGTH = 10;
@@ -81,6 +97,11 @@ std::wstring GetAttachmentStringProperty(IDispatch* attachment, const wchar_t* s
 // a replacement would turn into an ordinary attachment. A property that cannot be read
 // does not count. Throws only for out-of-memory.
 bool IsPartOfBody(IDispatch* attachment);
+// True when the attachment holds a file's bytes: PR_ATTACH_METHOD is ATTACH_BY_VALUE, or,
+// where it gives no method yet, its Type is none of olByReference, olEmbeddeditem and olOLE
+// (a forwarded mail, a link or an OLE object, whatever its name looks like). Throws when
+// Type cannot be read.
+bool IsFileAttachedByValue(IDispatch* attachment);
 // Ten characters from the add-in's alphabet, drawn with generator (0..32767).
 std::wstring MakeRandomName(int (*generator)() = nullptr);
 // True when name begins with RANDOM_NAME_LENGTH characters of MakeRandomName's alphabet.

@@ -3,6 +3,7 @@
 #include "mail_addin/pipeline.h"
 
 #include <new>
+#include <optional>
 #include <string>
 
 #include "classlib/exceptions.h"
@@ -13,6 +14,7 @@
 #include "mail_addin/outlook_access.h"
 #include "mail_addin/pipeline_flag_guard.h"
 #include "mail_addin/pipeline_names.h"
+#include "mail_addin/pipeline_output_folder.h"
 #include "mail_addin/pipeline_steps.h"
 #include "mail_addin/work_folder.h"
 
@@ -98,8 +100,11 @@ void Run(AttachmentRun& run)
     const std::wstring displayName = GetDispatchDisplayName(run.attachment);
     // No engine object after Quit: nothing is taken then. A picture of the body stays as it
     // is: its replacement would be an ordinary attachment and leave the body's picture broken.
+    // Only a file attached by value is taken over: a forwarded mail, a link or an OLE object
+    // whose name looks like a picture would come back as a file of other bytes.
     CEngine* engine = g_engine;
-    if (!engine || !engine->IsSupported(displayName.c_str()) || IsPartOfBody(run.attachment))
+    if (!engine || !engine->IsSupported(displayName.c_str()) || IsPartOfBody(run.attachment) ||
+        !IsFileAttachedByValue(run.attachment))
         return;
     const std::wstring extension = GetFileExtension(displayName);
 
@@ -125,13 +130,18 @@ void Run(AttachmentRun& run)
     texts.inputExtension = Utf8(extension);
     texts.inputSize = GetAttachmentSize(run.attachment);
 
+    // From Outlook 16 on, the file attached bears the attachment's name, in a folder of its own.
+    std::optional<COutputFolder> outputFolder;
+    if (g_outlookMajorVersion >= OUTLOOK_VERSION_OUTPUT_IN_OWN_FOLDER)
+        outputFolder.emplace(work);
+    const std::wstring outputFolderPath = outputFolder ? outputFolder->Path() : work;
     wchar_t output[OUTPUT_PATH_CAPACITY] = {};
     std::wstring replacementName;
     // The output starts from the kept first version, so its proposed name takes that one's
     // extension: a restore's copy then bears the extension of what it holds.
     const std::wstring sourceName = WithExtension(displayName, GetFileExtension(kept));
     // A path that does not fit is a failed run, like an engine that makes nothing.
-    const bool made = ProposeOutputPath(work, sourceName, g_outlookMajorVersion, output,
+    const bool made = ProposeOutputPath(outputFolderPath, sourceName, g_outlookMajorVersion, output,
                                         OUTPUT_PATH_CAPACITY, &replacementName) &&
                       MakeOutput(run, *engine, texts, output);
     const std::string outputExtension = Utf8(GetFileExtension(output));

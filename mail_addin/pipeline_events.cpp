@@ -4,6 +4,7 @@
 #include <string>
 
 #include "classlib/dispatch_driver.h"
+#include "mail_addin/item_window.h"
 #include "mail_addin/outlook_access.h"
 #include "mail_addin/pipeline_steps.h"
 #include "mail_addin/work_folder.h"
@@ -16,7 +17,10 @@ bool ProcessAttachmentBeforeAdd(IDispatch* attachment)
     LPDISPATCH itemObject = nullptr;
     COleDispatchDriver(attachment, FALSE).GetProperty(outlook::kParent, VT_DISPATCH, &itemObject);
     COleDispatchDriver item(itemObject);
-    if (itemObject)
+    // Only a mail in a compose window of its own: there the ribbon shows what was done and
+    // undoes it. An appointment's or a post's attachment, and a reply written inline in the
+    // reading pane, stay as they are.
+    if (itemObject && IsMailItem(itemObject) && !IsActiveInlineResponse(itemObject))
         ProcessAttachment(itemObject, attachment, PIPELINE_MODE_APPLY);
     return true;
 }

@@ -1,6 +1,7 @@
 #include "mail_addin/pipeline_names.h"
 
 #include <cwchar>
+#include <cwctype>
 
 #include "classlib/exceptions.h"
 #include "common/text_conversion.h"
@@ -19,14 +20,44 @@ std::wstring OutputNameBelowOutlook16(const std::wstring& displayName)
     return name;
 }
 
-bool ProposeOutputPath(const std::wstring& workFolder, const std::wstring& displayName,
+namespace {
+
+// CON, PRN, AUX, NUL, COM1..COM9 and LPT1..LPT9 name devices, with any extension.
+bool IsReservedDeviceName(const std::wstring& base)
+{
+    std::wstring upper = base;
+    for (wchar_t& c : upper)
+        c = static_cast<wchar_t>(std::towupper(c));
+    if (upper == L"CON" || upper == L"PRN" || upper == L"AUX" || upper == L"NUL")
+        return true;
+    return upper.size() == 4 && (upper.compare(0, 3, L"COM") == 0 || upper.compare(0, 3, L"LPT") == 0) &&
+           upper[3] >= L'1' && upper[3] <= L'9';
+}
+
+}  // namespace
+
+std::wstring AttachmentFileName(const std::wstring& displayName)
+{
+    std::wstring name = displayName;
+    for (wchar_t& c : name) {
+        if (c < 0x20 || std::wcschr(L"\\/:*?\"<>|", c))
+            c = L'_';
+    }
+    const size_t end = name.find_last_not_of(L". ");
+    name.erase(end == std::wstring::npos ? 0 : end + 1);
+    if (name.empty() || IsReservedDeviceName(name.substr(0, name.find(L'.'))))
+        name.insert(0, L"_");
+    return name;
+}
+
+bool ProposeOutputPath(const std::wstring& folder, const std::wstring& displayName,
                        int outlookMajorVersion, wchar_t* buffer, size_t capacity,
                        std::wstring* replacementName)
 {
-    std::wstring path = workFolder;
-    if (outlookMajorVersion >= 16) {
-        *replacementName = displayName;
-        path += MakeRandomName() + GetFileExtension(displayName);
+    std::wstring path = folder;
+    if (outlookMajorVersion >= OUTLOOK_VERSION_OUTPUT_IN_OWN_FOLDER) {
+        *replacementName = AttachmentFileName(displayName);
+        path += *replacementName;
     } else {
         *replacementName = OutputNameBelowOutlook16(displayName);
         path += *replacementName;

@@ -14,11 +14,20 @@ constexpr int OUTPUT_PATH_CAPACITY = 520;
 // changed to "_". Throws COleException(E_INVALIDARG) for a name without ".".
 std::wstring OutputNameBelowOutlook16(const std::wstring& displayName);
 
-// Writes the proposed output path into buffer: Outlook 16 and later, the work folder, a
-// fresh random name and the display name's extension; below 16, the work folder and
-// OutputNameBelowOutlook16. *replacementName gets the replacement's display name. False,
+// From this Outlook version on, each output file lies in a fresh folder of its own and bears
+// the attachment's name; below it, the display name names the file in the work folder.
+constexpr int OUTLOOK_VERSION_OUTPUT_IN_OWN_FOLDER = 16;
+
+// The display name as a file name: every character that no file name may hold becomes "_",
+// trailing dots and blanks go, and an empty name or a device's (NUL.jpg) gets a leading "_",
+// so that it names a file in the folder it is put in, never one elsewhere or a device.
+std::wstring AttachmentFileName(const std::wstring& displayName);
+
+// Writes the proposed output path into buffer: Outlook 16 and later, the output's own folder
+// and AttachmentFileName; below 16, the work folder and OutputNameBelowOutlook16.
+// *replacementName gets the replacement's display name, the name of the file proposed. False,
 // with an empty buffer, when the path does not fit the capacity.
-bool ProposeOutputPath(const std::wstring& workFolder, const std::wstring& displayName,
+bool ProposeOutputPath(const std::wstring& folder, const std::wstring& displayName,
                        int outlookMajorVersion, wchar_t* buffer, size_t capacity,
                        std::wstring* replacementName);
 

@@ -10,6 +10,7 @@
 #include "common/settings.h"
 #include "mail_addin/addin_globals.h"
 #include "mail_addin/event_sink.h"
+#include "mail_addin/item_window.h"
 #include "mail_addin/outlook_access.h"
 #include "mail_addin/pipeline.h"
 #include "mail_addin/preferences_dialog.h"
@@ -43,20 +44,6 @@ bool BstrEquals(BSTR value, const wchar_t* text)
 {
     const UINT length = ::SysStringLen(value);
     return length == std::wcslen(text) && std::wmemcmp(value ? value : L"", text, length) == 0;
-}
-
-// The item of the active inspector, with a reference for the caller; null when no
-// inspector is open or it shows no item.
-LPDISPATCH GetCurrentItem(IDispatch* application)
-{
-    LPDISPATCH inspector = nullptr;
-    COleDispatchDriver(application, FALSE)
-        .InvokeHelper(outlook::kActiveInspector, DISPATCH_METHOD, VT_DISPATCH, &inspector, VTS_NONE);
-    if (!inspector)
-        return nullptr;
-    LPDISPATCH item = nullptr;
-    COleDispatchDriver(inspector).GetProperty(outlook::kCurrentItem, VT_DISPATCH, &item);
-    return item;
 }
 
 // The profile change of both click callbacks: the control's tag names the new profile;
@@ -161,7 +148,7 @@ HRESULT RibbonButtonClicked(IDispatch* application, IRibbonUI* ribbonUi, IDispat
             ShowPreferences();
             return S_OK;
         }
-        COleDispatchDriver item(GetCurrentItem(application));
+        COleDispatchDriver item(GetControlWindowItem(application, control));
         if (!item.m_lpDispatch)
             return S_OK;
         // An item whose loading the add-in did not see gets its attachment events from now on.
@@ -182,7 +169,7 @@ HRESULT RibbonToggleButtonClicked(IDispatch* application, IRibbonUI* ribbonUi, I
         const CSettings settings;
         if (GetRibbonControlId(control) != kToggleId)
             return S_OK;
-        COleDispatchDriver item(GetCurrentItem(application));
+        COleDispatchDriver item(GetControlWindowItem(application, control));
         if (item.m_lpDispatch)
             ChangeItemProfile(item.m_lpDispatch, control, settings, ribbonUi);
     } catch (CException* e) {
@@ -199,7 +186,7 @@ HRESULT RibbonGetPressed(IDispatch* application, IDispatch* control, VARIANT_BOO
     try {
         if (GetRibbonControlId(control) != kToggleId)
             return S_OK;
-        COleDispatchDriver item(GetCurrentItem(application));
+        COleDispatchDriver item(GetControlWindowItem(application, control));
         if (item.m_lpDispatch)
             *pressed = GetItemProfile(item.m_lpDispatch) != PROFILE_NONE ? VARIANT_TRUE : VARIANT_FALSE;
     } catch (CException* e) {
@@ -218,7 +205,7 @@ HRESULT RibbonGetLabel(IDispatch* application, IDispatch* control, BSTR* label)
         if (GetRibbonControlId(control) != kToggleId)
             return S_OK;
         PlenzarProfile profile = PROFILE_NONE;
-        COleDispatchDriver item(GetCurrentItem(application));
+        COleDispatchDriver item(GetControlWindowItem(application, control));
         if (item.m_lpDispatch)
             profile = GetItemProfile(item.m_lpDispatch);
         wchar_t text[64] = {};
@@ -241,7 +228,7 @@ HRESULT RibbonGetImage(IDispatch* application, IDispatch* control, IPictureDisp*
         const int dpi = GetScreenDpi();
         RibbonImage chosen = RibbonImage::Preferences;
         if (id != kPreferencesId) {
-            COleDispatchDriver item(GetCurrentItem(application));
+            COleDispatchDriver item(GetControlWindowItem(application, control));
             if (!item.m_lpDispatch || !ChooseItemImage(id, GetItemProfile(item.m_lpDispatch), &chosen))
                 return S_OK;
         }

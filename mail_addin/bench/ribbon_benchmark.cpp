@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "mail_addin/item_window.h"
 #include "mail_addin/outlook_access.h"
 #include "mail_addin/tests/support/ribbon_test_addin.h"
 #include "tests/outlook_double/addin_host.h"
@@ -28,17 +29,19 @@ double Milliseconds(Clock::duration elapsed)
     return std::chrono::duration<double, std::milli>(elapsed).count();
 }
 
-// What every state callback reads from Outlook: the active inspector's item and its profile.
-int ReadProfileAsTheCallbacksDo(IDispatch* application)
+// What every state callback reads from Outlook: the item of the control's window (its
+// Context, asked whether it is an Inspector) and that item's profile.
+int ReadProfileAsTheCallbacksDo(IDispatch* control)
 {
     LPDISPATCH inspectorDispatch = nullptr;
-    COleDispatchDriver(application, FALSE)
-        .InvokeHelper(outlook::kActiveInspector, DISPATCH_METHOD, VT_DISPATCH, &inspectorDispatch, VTS_NONE);
+    COleDispatchDriver(control, FALSE).GetProperty(outlook::kRibbonControlContext, VT_DISPATCH, &inspectorDispatch);
     COleDispatchDriver inspector(inspectorDispatch);
+    long outlookClass = 0;
+    inspector.GetProperty(outlook::kClass, VT_I4, &outlookClass);
     LPDISPATCH itemDispatch = nullptr;
     inspector.GetProperty(outlook::kCurrentItem, VT_DISPATCH, &itemDispatch);
     COleDispatchDriver item(itemDispatch);
-    return GetItemProfile(item.m_lpDispatch);
+    return GetItemProfile(item.m_lpDispatch) + (outlookClass == OL_INSPECTOR ? 0 : 100);
 }
 
 }  // namespace
@@ -82,9 +85,11 @@ int wmain()
         const auto ribbonElapsed = Clock::now() - ribbonStart;
 
         int profiles = 0;
+        const auto control = Make<RibbonControl>(outlook.App().SharedHost(), L"PlenzarMailToggle", L"",
+                                                 outlook.App().ActiveInspector()->AsDispatch());
         const auto bareStart = Clock::now();
         for (int i = 0; i < kInvalidations * kCallbacksPerInvalidation; ++i)
-            profiles += ReadProfileAsTheCallbacksDo(outlook.ApplicationDispatch());
+            profiles += ReadProfileAsTheCallbacksDo(control->AsDispatch());
         const auto bareElapsed = Clock::now() - bareStart;
 
         const double perInvalidation = Milliseconds(ribbonElapsed) / kInvalidations;

@@ -124,6 +124,30 @@ TEST_F(EventSinkTest, ItemLoadInvalidatesTheRibbon) {
     EXPECT_EQ(1, ribbon->InvalidateCount());
 }
 
+// Outlook loads every kind of item. Only a mail in a compose window of its own is changed,
+// where the ribbon shows what was done and undoes it: an appointment is not listened to (nor
+// changed when it is), and a reply written inline keeps its attachments and gets no footer.
+TEST_F(EventSinkTest, OnlyMailsInAComposeWindowOfTheirOwnAreChanged) {
+    ComPtr<MailItem> appointment = outlook_.NewMailItem();
+    appointment->SetClass(26);  // olAppointment
+    EXPECT_EQ(S_OK, outlook_.App().FireItemLoad(appointment->AsDispatch()));
+    EXPECT_EQ(0u, appointment->SinkCount());
+    g_eventListeners.Attach(appointment->AsDispatch(), IID_OutlookItemEvents);
+    ComPtr<Attachment> appointmentPicture = AttachAsUser(appointment.Get(), L"holiday.jpg", kPicture);
+
+    ComPtr<MailItem> reply = outlook_.ReplyInline();
+    EXPECT_EQ(1u, reply->SinkCount());
+    ComPtr<Attachment> replyPicture = AttachAsUser(reply.Get(), L"garden.jpg", kPicture);
+    EXPECT_EQ(S_OK, outlook_.App().FireItemSend(reply->AsDispatch()));
+
+    EXPECT_EQ(appointmentPicture.Get(), Only(appointment.Get()).Get());
+    EXPECT_EQ(replyPicture.Get(), Only(reply.Get()).Get());
+    EXPECT_EQ(nullptr, appointmentPicture->Property(PLENZAR_ORIG_SCHEMA_NAME));
+    EXPECT_EQ(nullptr, replyPicture->Property(PLENZAR_ORIG_SCHEMA_NAME));
+    EXPECT_EQ(L"", reply->Body());
+    EXPECT_TRUE(env_->OptimizeCalls().empty());
+}
+
 TEST_F(EventSinkTest, EveryEventWritesItsDebuggerLineFirst) {
     std::vector<std::string> lines;
     HRESULT refused = S_OK, ignored = E_FAIL;

@@ -63,7 +63,7 @@ TEST_F(OutlookAccessTest, ItemProfileIsClampedAndTheLastOfTwoSameNamedProperties
     EXPECT_EQ(Properties().At(1)->Value().AsInt(), 1);
 }
 
-TEST_F(OutlookAccessTest, SetItemProfileAddsTheIntegerPropertyOrPreparesAndPutsTheExistingOne)
+TEST_F(OutlookAccessTest, SetItemProfileAddsTheIntegerPropertyOrPutsTheExistingOnesValue)
 {
     SetItemProfile(Item(), 7);  // not clamped when stored
     ASSERT_EQ(Properties().Count(), 1u);
@@ -71,16 +71,20 @@ TEST_F(OutlookAccessTest, SetItemProfileAddsTheIntegerPropertyOrPreparesAndPutsT
     EXPECT_EQ(Properties().At(0)->Type(), 20);
     EXPECT_EQ(Properties().At(0)->Value().AsInt(), 7);
 
-    double_.Host().ClearCalls();
-    SetItemProfile(Item(), -1);
-    EXPECT_EQ(Properties().Count(), 1u);
-    EXPECT_EQ(Properties().At(0)->Value().AsInt(), -1);
-    const std::vector<std::wstring> calls = ItemPropertyCalls();
-    // Count, Item(0), Name, then the 0x6C method before the Value put.
-    ASSERT_GE(calls.size(), 2u);
-    EXPECT_EQ(calls[calls.size() - 2], L"ItemProperty.108");
-    EXPECT_EQ(calls.back(), L"ItemProperty.0");
-    EXPECT_EQ(GetItemProfile(Item()), PROFILE_NONE);
+    // The second change and every later one, switching off included, store their value:
+    // Count, Item(0), Name, then the Value put, and no member ItemProperty does not have.
+    for (int profile : {-1, 3}) {
+        double_.Host().ClearCalls();
+        SetItemProfile(Item(), profile);
+        EXPECT_EQ(Properties().Count(), 1u);
+        EXPECT_EQ(Properties().At(0)->Value().AsInt(), profile);
+        const std::vector<std::wstring> calls = ItemPropertyCalls();
+        ASSERT_FALSE(calls.empty());
+        EXPECT_EQ(calls.back(), L"ItemProperty.0");
+        for (const CallRecord& call : double_.Calls())
+            EXPECT_EQ(call.result, S_OK) << call.className << " " << call.dispid;
+    }
+    EXPECT_EQ(GetItemProfile(Item()), PROFILE_LARGE);
 }
 
 TEST_F(OutlookAccessTest, FooterStandsAloneOnAnEmptyBodyAndAfterABlankLineOtherwise)
@@ -131,7 +135,6 @@ TEST_F(OutlookAccessTest, OutlookFailuresRaiseTheRightExceptionExceptWhereTheyMu
         {L"MailItem", dispid::ItemProperties, [&] { GetItemPropertyValue(Item(), L"PlenzarType", 20); }},
         {L"ItemProperties", dispid::ItemPropertiesItem, [&] { GetItemPropertyValue(Item(), L"PlenzarType", 20); }},
         {L"ItemProperty", dispid::Name, [&] { SetItemProfile(Item(), 1); }},
-        {L"ItemProperty", dispid::ItemPropertyMethod6C, [&] { SetItemProfile(Item(), 1); }},
         {L"ItemProperty", dispid::Value, [&] { SetItemProfile(Item(), 1); }},
     };
     for (const Case& c : cases) {

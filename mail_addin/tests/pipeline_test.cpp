@@ -51,6 +51,16 @@ size_t EventsRaised(const outlook_double::OutlookDouble& outlook, DISPID dispid)
     return count;
 }
 
+bool Exists(const std::wstring& path)
+{
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::wstring OutputFolderOf(const test_engine::Call& call)
+{
+    return call.proposedOutput.substr(0, call.proposedOutput.rfind(L'\\') + 1);
+}
+
 using PipelineTest = PipelineFixture;
 
 TEST_F(PipelineTest, AttachedPictureIsReplacedByTheEngineOutputAndItsFirstVersionKept) {
@@ -77,10 +87,11 @@ TEST_F(PipelineTest, AttachedPictureIsReplacedByTheEngineOutputAndItsFirstVersio
     EXPECT_EQ(env_->WorkFolder() + kept, calls[0].path);
     EXPECT_EQ(520, calls[0].capacity);
     EXPECT_EQ(PROFILE_MEDIUM, calls[0].profile);
-    ASSERT_EQ(env_->WorkFolder().size() + 14, calls[0].proposedOutput.size());
+    // The output bears the attachment's name, in a fresh folder of its own that went with it.
+    ASSERT_EQ(env_->WorkFolder().size() + 11 + 11, calls[0].proposedOutput.size());
     EXPECT_EQ(0u, calls[0].proposedOutput.find(env_->WorkFolder()));
-    EXPECT_NE(env_->WorkFolder() + kept, calls[0].proposedOutput);  // a name of its own
-    EXPECT_EQ(L".jpg", calls[0].proposedOutput.substr(calls[0].proposedOutput.size() - 4));
+    EXPECT_EQ(L"\\holiday.jpg", calls[0].proposedOutput.substr(env_->WorkFolder().size() + 10));
+    EXPECT_FALSE(Exists(OutputFolderOf(calls[0])));
 
     const Lines lines = env_->LogLines();
     ASSERT_EQ(2u, lines.size());
@@ -298,7 +309,62 @@ TEST_F(PipelineTest, DisplayNameEndsInTheExtensionOfTheFileItHolds) {
     SetProfile(item.Get(), PROFILE_SMALL);
     ProcessAllAttachments(item->AsDispatch(), PIPELINE_MODE_APPLY);
     EXPECT_EQ(L"drawing.v2.jpg", Only(item.Get())->DisplayName());
-    EXPECT_EQ(L".bmp", env_->OptimizeCalls().back().proposedOutput.substr(env_->WorkFolder().size() + 10));
+    const std::wstring proposed = env_->OptimizeCalls().back().proposedOutput;
+    EXPECT_EQ(L"\\drawing.v2.bmp", proposed.substr(proposed.rfind(L'\\')));
+}
+
+// Outlook shows a plain-text or HTML mail's attachment under the name of the file attached,
+// a rich-text mail's under the display name given: both are the attachment's own name. A
+// name that no file may bear names a file in the output's folder all the same.
+TEST_F(PipelineTest, TheFileAttachedBearsTheAttachmentsNameInEveryMailFormat) {
+    for (LONG format : {2, 3}) {
+        ComPtr<MailItem> item = NewMail(PROFILE_MEDIUM);
+        item->SetBodyFormat(format);
+        AttachAsUser(item.Get(), L"holiday.jpg", kPicture);
+        EXPECT_EQ(L"holiday.jpg", Only(item.Get())->DisplayName()) << format;
+        SetProfile(item.Get(), PROFILE_NONE);
+        ProcessAllAttachments(item->AsDispatch(), PIPELINE_MODE_APPLY);
+        EXPECT_EQ(L"holiday.jpg", Only(item.Get())->DisplayName()) << format;
+    }
+    ComPtr<MailItem> item = NewMail(PROFILE_MEDIUM);
+    item->AttachmentList().AttachQuietly(L"..\\..\\plan:v2.jpg", kPicture);
+    ProcessAllAttachments(item->AsDispatch(), PIPELINE_MODE_APPLY);
+    EXPECT_EQ(L".._.._plan_v2.jpg", Only(item.Get())->DisplayName());
+    EXPECT_EQ(kPicture, Only(item.Get())->Bytes());
+    EXPECT_FALSE(Exists(OutputFolderOf(env_->OptimizeCalls().back())));
+    ComPtr<MailItem> device = NewMail(PROFILE_MEDIUM);
+    device->AttachmentList().AttachQuietly(L"nul.jpg", kPicture);
+    ProcessAllAttachments(device->AsDispatch(), PIPELINE_MODE_APPLY);
+    EXPECT_EQ(L"_nul.jpg", Only(device.Get())->DisplayName());
+    EXPECT_EQ(kPicture, Only(device.Get())->Bytes());
+}
+
+// A forwarded mail, a link or an OLE object may bear a picture's name; only a file attached
+// by value is taken over. A new attachment whose method reads "none yet" goes by its Type.
+TEST_F(PipelineTest, OnlyFilesAttachedByValueAreTakenOver) {
+    ComPtr<MailItem> item = NewMail(PROFILE_MEDIUM);
+    outlook_double::Attachments& list = item->AttachmentList();
+    ComPtr<Attachment> forwarded =
+        list.Add(env_->MakeSourceFile(L"IMG_2001.JPG", PictureBytes(70, 3)), L"", OL_EMBEDDED_ITEM);
+    ComPtr<Attachment> link = list.AttachQuietly(L"plan.png", kPicture);
+    link->SetType(OL_BY_REFERENCE);
+    ComPtr<Attachment> ole = list.AttachQuietly(L"chart.png", kPicture);
+    ole->SetProperty(ATTACH_METHOD_SCHEMA_NAME, Variant::Int(6));  // ATTACH_OLE
+    list.AttachQuietly(L"new.jpg", kPicture)->SetProperty(ATTACH_METHOD_SCHEMA_NAME, Variant::Int(0));
+    list.AttachQuietly(L"photo.jpg", kPicture)->SetProperty(ATTACH_METHOD_SCHEMA_NAME, Variant::Int(1));
+
+    ProcessAllAttachments(item->AsDispatch(), PIPELINE_MODE_APPLY);
+    ReleaseKeptOriginals(item->AsDispatch());
+
+    ASSERT_EQ(5u, list.Count());
+    const Attachment* refused[] = {forwarded.Get(), link.Get(), ole.Get()};
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(refused[i], list.At(i).Get()) << i;
+        EXPECT_EQ(nullptr, list.At(i)->Property(PLENZAR_ORIG_SCHEMA_NAME)) << i;
+    }
+    EXPECT_EQ(2u, env_->OptimizeCalls().size());
+    EXPECT_FALSE(KeptNameOf(list.At(3).Get()).empty());
+    EXPECT_FALSE(KeptNameOf(list.At(4).Get()).empty());
 }
 
 TEST_F(PipelineTest, OutlookErrorOnTheSecondOfThreeAttachmentsSparesTheOthers) {
@@ -341,7 +407,8 @@ TEST_F(PipelineTest, FailingStepsOfOneAttachmentLeaveWhatWasDone) {
     EXPECT_EQ(second.Get(), Only(noObject.Get()).Get());
     EXPECT_EQ("MI_UA st:2 att_proc in[ext:.jpg sz:900] out[ext:.jpg] Unable to create new attachment",
               env_->LogLines().back());
-    EXPECT_EQ(3u, AddinTestEnvironment::FilesIn(env_->WorkFolder()).size());  // log, kept, output
+    EXPECT_EQ(2u, AddinTestEnvironment::FilesIn(env_->WorkFolder()).size());  // log, kept
+    EXPECT_TRUE(Exists(env_->OptimizeCalls().back().proposedOutput));  // in its own folder
 
     ComPtr<MailItem> locked = NewMail(PROFILE_MEDIUM);
     ComPtr<Attachment> third = locked->AttachmentList().AttachQuietly(L"c.jpg", kPicture);

@@ -253,6 +253,29 @@ TEST_F(RibbonCallbacks, TheItemsOwnProfileClickedOnlyConnectsItsEvents)
     EXPECT_EQ(other->SinkCount(), 0u);
 }
 
+// With two mails open, an invalidation makes every window ask: each answers for the mail it
+// shows, and a click changes that mail. A control outside a compose window (its Context the
+// main window's Explorer) answers for the active inspector's mail.
+TEST_F(RibbonCallbacks, EachComposeWindowAnswersForItsOwnMail)
+{
+    const auto first = OpenMail(2);
+    const ComPtr<Inspector> firstWindow = m_outlook.App().ActiveInspector();
+    const auto second = OpenMail(3);
+    m_host.CallFromWindow(firstWindow->AsDispatch());
+    EXPECT_EQ(Read().label.AsText(), L"Medium");
+    ASSERT_EQ(m_host.ClickToggle(kToggle, false), S_OK);
+    EXPECT_EQ(StoredProfile(first.Get()), -1);
+    EXPECT_EQ(StoredProfile(second.Get()), 3);
+    EXPECT_EQ(Read().label.AsText(), L"None");
+
+    const auto control = Make<RibbonControl>(m_outlook.App().SharedHost(), kToggle, L"",
+                                             m_outlook.App().MainExplorer().AsDispatch());
+    BSTR label = nullptr;
+    EXPECT_EQ(RibbonGetLabel(m_outlook.ApplicationDispatch(), control->AsDispatch(), &label), S_OK);
+    EXPECT_EQ(BstrToText(label), L"Large");
+    SysFreeString(label);
+}
+
 TEST_F(RibbonCallbacks, TagsReadAsTheirLeadingNumber)
 {
     struct Case {
@@ -289,9 +312,9 @@ TEST_F(RibbonCallbacks, ClicksWithoutAnItemDoNothing)
 TEST_F(RibbonCallbacks, FailingOutlookCallsStopTheCallbackQuietly)
 {
     const auto item = OpenMail(2);
-    // Every callback, with ActiveInspector raising an Outlook error, then failing plainly.
+    // Every callback, with the window's CurrentItem raising an Outlook error, then failing plainly.
     for (const Failure& failure : { Failure::OutlookException(L"Busy"), Failure::Hresult(E_ACCESSDENIED) }) {
-        m_outlook.Fail(L"Application", dispid::ActiveInspector, failure, FailWhen::Always);
+        m_outlook.Fail(L"Inspector", dispid::CurrentItem, failure, FailWhen::Always);
         const ComposeState state = Read();
         EXPECT_EQ(state.label.AsText(), L"");
         EXPECT_TRUE(state.pressed.IsEmpty());

@@ -332,9 +332,12 @@ HRESULT AddinHost::InvokeControlCallback(const std::wstring& controlId, const st
     const RibbonElement* control = FindControl(controlId, &ribbonId);
     const std::wstring name = control ? control->Attribute(attribute) : std::wstring();
     if (name.empty()) return E_INVALIDARG;
-    // A compose window's control carries that window (the active inspector) as its context.
-    ComPtr<IDispatch> context;
-    if (ribbonId == kComposeRibbonId && outlook_.App().ActiveInspector()) {
+    // A control carries the window its ribbon is in as its Context: a compose window's
+    // control its Inspector, a main-window control the Explorer.
+    ComPtr<IDispatch> context = callingWindow_;
+    if (ribbonId != kComposeRibbonId) {
+        context = outlook_.App().MainExplorer().AsDispatch();
+    } else if (!context && outlook_.App().ActiveInspector()) {
         context = outlook_.App().ActiveInspector()->AsDispatch();
     }
     auto ribbonControl = Make<RibbonControl>(outlook_.App().SharedHost(), controlId,

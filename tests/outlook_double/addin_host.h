@@ -91,6 +91,9 @@ public:
     HRESULT GetLabel(const std::wstring& controlId, std::wstring* label);
     HRESULT GetPressed(const std::wstring& controlId, bool* pressed);
     HRESULT GetImage(const std::wstring& controlId, Variant* picture);
+    // The compose window whose ribbon calls from now on: its controls carry it as their
+    // Context. NULL (the start): the active inspector's ribbon calls.
+    void CallFromWindow(ComPtr<IDispatch> window) { callingWindow_ = std::move(window); }
     // The description of the exception of the last callback that answered DISP_E_EXCEPTION.
     const std::wstring& LastCallbackException() const { return lastException_; }
 
@@ -120,6 +123,7 @@ private:
     std::vector<std::wstring> unresolved_;
     std::wstring lastException_;
     std::wstring loadError_;
+    ComPtr<IDispatch> callingWindow_;
 };
 
 }  // namespace outlook_double

@@ -8,18 +8,31 @@ namespace outlook_double {
 
 Inspector::Inspector(std::shared_ptr<HostState> host, ComPtr<IDispatch> item)
     : DispatchObject(std::move(host), L"Inspector",
-                     {{dispid::CurrentItem, L"CurrentItem", DISPATCH_PROPERTYGET, 0, 0}}),
+                     {{dispid::Class, L"Class", DISPATCH_PROPERTYGET, 0, 0},
+                      {dispid::CurrentItem, L"CurrentItem", DISPATCH_PROPERTYGET, 0, 0}}),
       item_(std::move(item)) {}
 
 void Inspector::CallMember(DISPID id, WORD kind, const Arguments& args, Variant& result) {
-    result = Variant::Object(item_.Get());
+    result = id == dispid::Class ? Variant::Int(object_class::Inspector) : Variant::Object(item_.Get());
+}
+
+Explorer::Explorer(std::shared_ptr<HostState> host)
+    : DispatchObject(std::move(host), L"Explorer",
+                     {{dispid::Class, L"Class", DISPATCH_PROPERTYGET, 0, 0},
+                      {dispid::ActiveInlineResponse, L"ActiveInlineResponse", DISPATCH_PROPERTYGET, 0, 0}}) {}
+
+void Explorer::CallMember(DISPID id, WORD kind, const Arguments& args, Variant& result) {
+    result = id == dispid::Class ? Variant::Int(object_class::Explorer) : Variant::Object(inlineResponse_.Get());
 }
 
 Application::Application(std::shared_ptr<HostState> host)
-    : EventSource(std::move(host), L"Application",
-                  {{dispid::ActiveInspector, L"ActiveInspector", DISPATCH_METHOD, 0, 0},
+    : EventSource(host, L"Application",
+                  {{dispid::Class, L"Class", DISPATCH_PROPERTYGET, 0, 0},
+                   {dispid::ActiveExplorer, L"ActiveExplorer", DISPATCH_METHOD, 0, 0},
+                   {dispid::ActiveInspector, L"ActiveInspector", DISPATCH_METHOD, 0, 0},
                    {dispid::Version, L"Version", DISPATCH_PROPERTYGET, 0, 0}},
-                  kApplicationEvents) {}
+                  kApplicationEvents),
+      explorer_(Make<Explorer>(host)) {}
 
 HRESULT Application::FireItemLoad(IDispatch* item) {
     return Fire(dispid::ItemLoad, {ObjectArgument(item)});
@@ -35,9 +48,17 @@ HRESULT Application::FireItemSend(IDispatch* item, bool* cancelled, bool cancell
 HRESULT Application::FireQuit() { return Fire(dispid::Quit, {}); }
 
 void Application::CallMember(DISPID id, WORD kind, const Arguments& args, Variant& result) {
-    if (id == dispid::ActiveInspector) {
+    switch (id) {
+    case dispid::Class:
+        result = Variant::Int(object_class::Application);
+        break;
+    case dispid::ActiveExplorer:
+        result = Variant::Object(explorer_.Get());
+        break;
+    case dispid::ActiveInspector:
         result = Variant::Object(activeInspector_.Get());
-    } else {
+        break;
+    default:
         result = Variant::Text(version_);
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
-// Outlook's Application with its application events, and the Inspector (the window in
-// which a mail is written).
+// Outlook's Application with its application events, the Inspector (the window in which a
+// mail is written) and the Explorer (the main window, where a reply may be written inline in
+// the reading pane).
 #include <windows.h>
 
 #include <string>
@@ -23,6 +24,19 @@ private:
     ComPtr<IDispatch> item_;
 };
 
+class Explorer : public DispatchObject<IDispatch> {
+public:
+    explicit Explorer(std::shared_ptr<HostState> host);
+    // The reply written inline in the reading pane, or NULL (ActiveInlineResponse Nothing).
+    void SetInlineResponse(ComPtr<IDispatch> item) { inlineResponse_ = std::move(item); }
+
+protected:
+    void CallMember(DISPID id, WORD kind, const Arguments& args, Variant& result) override;
+
+private:
+    ComPtr<IDispatch> inlineResponse_;
+};
+
 class Application : public EventSource {
 public:
     explicit Application(std::shared_ptr<HostState> host);
@@ -32,6 +46,8 @@ public:
     // The inspector that ActiveInspector answers; NULL answers Nothing.
     void SetActiveInspector(ComPtr<Inspector> inspector) { activeInspector_ = std::move(inspector); }
     ComPtr<Inspector> ActiveInspector() const { return activeInspector_; }
+    // The main window, which ActiveExplorer answers.
+    Explorer& MainExplorer() { return *explorer_.Get(); }
 
     // The application events. Each returns what the sinks answered.
     HRESULT FireItemLoad(IDispatch* item);
@@ -48,6 +64,7 @@ protected:
 private:
     std::wstring version_ = L"16.0.0.4266";
     ComPtr<Inspector> activeInspector_;
+    ComPtr<Explorer> explorer_;
 };
 
 }  // namespace outlook_double

@@ -10,6 +10,8 @@ namespace outlook_double {
 namespace {
 
 const std::wstring kSchemaPrefix = L"http://schemas.microsoft.com/mapi/";
+constexpr LONG kFormatRichText = 3;  // OlBodyFormat
+constexpr LONG kByValue = 1;         // OlAttachmentType
 
 void RequireSchemaName(const std::wstring& name) {
     if (name.size() <= kSchemaPrefix.size() ||
@@ -35,6 +37,7 @@ Attachment::Attachment(std::shared_ptr<HostState> host, MailItem* item, std::wst
                       {dispid::Parent, L"Parent", DISPATCH_PROPERTYGET, 0, 0},
                       {dispid::DisplayName, L"DisplayName", DISPATCH_PROPERTYGET, 0, 0},
                       {dispid::Size, L"Size", DISPATCH_PROPERTYGET, 0, 0},
+                      {dispid::AttachmentType, L"Type", DISPATCH_PROPERTYGET, 0, 0},
                       {dispid::PropertyAccessor, L"PropertyAccessor", DISPATCH_PROPERTYGET, 0, 0}}),
       item_(item),
       displayName_(std::move(displayName)),
@@ -86,6 +89,9 @@ void Attachment::CallMember(DISPID id, WORD kind, const Arguments& args, Variant
     case dispid::Size:
         result = Variant::Int(static_cast<LONG>(bytes_.size()));
         break;
+    case dispid::AttachmentType:
+        result = Variant::Int(type_);
+        break;
     case dispid::PropertyAccessor: {
         auto accessor = Make<PropertyAccessor>(SharedHost(), ComPtr<Attachment>(this));
         result = Variant::Object(accessor.Get());
@@ -126,16 +132,20 @@ ComPtr<Attachment> Attachments::AttachQuietly(const std::wstring& displayName,
     return attachment;
 }
 
-ComPtr<Attachment> Attachments::Add(const std::wstring& sourcePath, const std::wstring& displayName) {
+ComPtr<Attachment> Attachments::Add(const std::wstring& sourcePath, const std::wstring& displayName,
+                                    LONG type) {
     if (!item_) throw OutlookError{L"The item has been moved or deleted."};
     std::vector<BYTE> bytes;
     if (!ReadFileBytes(sourcePath, &bytes)) {
         throw OutlookError{L"Cannot find this file. Verify the path and file name are correct: " +
                            sourcePath};
     }
+    const bool namedByDisplayName = item_->BodyFormat() == kFormatRichText && type == kByValue &&
+                                    !displayName.empty();
     auto attachment = Make<Attachment>(SharedHost(), item_,
-                                       displayName.empty() ? FileNamePart(sourcePath) : displayName,
+                                       namedByDisplayName ? displayName : FileNamePart(sourcePath),
                                        std::move(bytes));
+    attachment->SetType(type);
     ComPtr<Attachments> self(this);
     ComPtr<MailItem> item(item_);
     // The sinks see the attachment before it joins the collection; one that deletes it
@@ -189,10 +199,10 @@ void Attachments::CallMember(DISPID id, WORD kind, const Arguments& args, Varian
     }
     case dispid::AttachmentsAdd: {
         const std::wstring source = args.Text(0);
-        if (args.Has(1)) args.Int(1);  // Type: only its form is checked
+        const LONG type = args.Has(1) ? args.Int(1) : kByValue;
         if (args.Has(2)) args.Int(2);  // Position: where in the body; no bearing here
         const std::wstring name = args.Has(3) ? args.Text(3) : std::wstring();
-        result = Variant::Object(Add(source, name).Get());
+        result = Variant::Object(Add(source, name, type).Get());
         break;
     }
     }

@@ -21,6 +21,11 @@ public:
     const std::wstring& DisplayName() const { return displayName_; }
     const std::vector<BYTE>& Bytes() const { return bytes_; }
     MailItem* Item() const { return item_; }
+    // OlAttachmentType: 1 olByValue (a file) unless a test makes it 4 olByReference (a link),
+    // 5 olEmbeddeditem (an Outlook item) or 6 olOLE. PR_ATTACH_METHOD (proptag 0x37050003) is
+    // a property like any other: unset unless a test sets it.
+    LONG Type() const { return type_; }
+    void SetType(LONG type) { type_ = type; }
     // Deleted, or its addition was cancelled.
     bool IsDeleted() const { return deleted_; }
 
@@ -45,6 +50,7 @@ private:
     MailItem* item_;  // not owned: the item detaches its attachments when it goes
     std::wstring displayName_;
     std::vector<BYTE> bytes_;
+    LONG type_ = 1;
     std::map<std::wstring, Variant> properties_;
     bool deleted_ = false;
 };
@@ -75,7 +81,10 @@ public:
     HRESULT AddAsUser(const std::wstring& sourcePath, const std::wstring& displayName,
                       ComPtr<Attachment>* added = nullptr);
 
-    ComPtr<Attachment> Add(const std::wstring& sourcePath, const std::wstring& displayName);
+    // As Outlook documents Add: DisplayName names the attachment only in a rich-text mail
+    // (BodyFormat 3) with Type olByValue; a plain-text or HTML mail shows it under the file
+    // name of Source.
+    ComPtr<Attachment> Add(const std::wstring& sourcePath, const std::wstring& displayName, LONG type = 1);
     void Forget(Attachment* attachment);  // takes a deleted attachment out of the list
     void DetachItem();
 

@@ -37,10 +37,11 @@ VARTYPE StorageType(LONG outlookType) {
 ItemProperty::ItemProperty(std::shared_ptr<HostState> host, std::wstring name, LONG type,
                            Variant value)
     : DispatchObject(std::move(host), L"ItemProperty",
-                     {{dispid::Name, L"Name", DISPATCH_PROPERTYGET, 0, 0},
+                     {{dispid::Class, L"Class", DISPATCH_PROPERTYGET, 0, 0},
+                      {dispid::Name, L"Name", DISPATCH_PROPERTYGET, 0, 0},
                       {dispid::Type, L"Type", DISPATCH_PROPERTYGET, 0, 0},
                       {dispid::Value, L"Value", DISPATCH_PROPERTYGET | DISPATCH_PROPERTYPUT, 0, 0},
-                      {dispid::ItemPropertyMethod6C, L"Method6C", DISPATCH_METHOD, 0, 0}}),
+                      {dispid::IsUserProperty, L"IsUserProperty", DISPATCH_PROPERTYGET, 0, 0}}),
       name_(std::move(name)),
       type_(type) {
     SetValue(value);
@@ -61,6 +62,9 @@ void ItemProperty::SetValue(const Variant& value) {
 
 void ItemProperty::CallMember(DISPID id, WORD kind, const Arguments& args, Variant& result) {
     switch (id) {
+    case dispid::Class:
+        result = Variant::Int(object_class::ItemProperty);
+        break;
     case dispid::Name:
         result = Variant::Text(name_);
         break;
@@ -74,8 +78,9 @@ void ItemProperty::CallMember(DISPID id, WORD kind, const Arguments& args, Varia
             result = value_;
         }
         break;
-    case dispid::ItemPropertyMethod6C:
-        break;  // recorded; it leaves the property as it is
+    case dispid::IsUserProperty:
+        result = Variant::Bool(true);  // every property of the double is a user property
+        break;
     }
 }
 
@@ -133,7 +138,9 @@ void ItemProperties::CallMember(DISPID id, WORD kind, const Arguments& args, Var
 
 MailItem::MailItem(std::shared_ptr<HostState> host)
     : EventSource(host, L"MailItem",
-                  {{dispid::Attachments, L"Attachments", DISPATCH_PROPERTYGET, 0, 0},
+                  {{dispid::Application, L"Application", DISPATCH_PROPERTYGET, 0, 0},
+                   {dispid::Class, L"Class", DISPATCH_PROPERTYGET, 0, 0},
+                   {dispid::Attachments, L"Attachments", DISPATCH_PROPERTYGET, 0, 0},
                    {dispid::Body, L"Body", DISPATCH_PROPERTYGET | DISPATCH_PROPERTYPUT, 0, 0},
                    {dispid::BodyFormat, L"BodyFormat", DISPATCH_PROPERTYGET, 0, 0},
                    {dispid::HtmlBody, L"HTMLBody", DISPATCH_PROPERTYGET | DISPATCH_PROPERTYPUT, 0, 0},
@@ -171,6 +178,12 @@ HRESULT MailItem::FireUnload() { return Fire(dispid::Unload, {}); }
 
 void MailItem::CallMember(DISPID id, WORD kind, const Arguments& args, Variant& result) {
     switch (id) {
+    case dispid::Application:
+        result = Variant::Object(application_);
+        break;
+    case dispid::Class:
+        result = Variant::Int(class_);
+        break;
     case dispid::Attachments:
         result = Variant::Object(attachments_.Get());
         break;

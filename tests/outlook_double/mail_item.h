@@ -60,6 +60,11 @@ public:
     // a Body put on an HTML mail rebuilds the HTML from plain text; an HTMLBody put sets Body too.
     void SetHtmlMail(const std::wstring& html);
     void SetBodyFormat(LONG format) { bodyFormat_ = format; }
+    LONG BodyFormat() const { return bodyFormat_; }
+    // OlObjectClass: 43 (olMail) unless a test makes it an appointment (26), a post (45)...
+    void SetClass(LONG outlookClass) { class_ = outlookClass; }
+    // What the Application property answers; not owned, the double's Application outlives it.
+    void SetApplication(IDispatch* application) { application_ = application; }
     const std::wstring& HtmlBody() const { return htmlBody_; }
     Attachments& AttachmentList() { return *attachments_.Get(); }
     ItemProperties& Properties() { return *properties_.Get(); }
@@ -78,6 +83,8 @@ protected:
     void CallMember(DISPID id, WORD kind, const Arguments& args, Variant& result) override;
 
 private:
+    IDispatch* application_ = nullptr;
+    LONG class_ = 43;  // olMail
     std::wstring body_;
     LONG bodyFormat_ = 1;
     std::wstring htmlBody_;

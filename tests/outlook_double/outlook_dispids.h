@@ -6,11 +6,17 @@
 namespace outlook_double {
 namespace dispid {
 
+// Every Outlook object
+constexpr DISPID Application = 0xF000;
+constexpr DISPID Class = 0xF00A;
 // Application
+constexpr DISPID ActiveExplorer = 0x111;
 constexpr DISPID ActiveInspector = 0x112;
 constexpr DISPID Version = 0x116;
 // Inspector
 constexpr DISPID CurrentItem = 0x2102;
+// Explorer
+constexpr DISPID ActiveInlineResponse = 0xFC93;
 // Mail item
 constexpr DISPID Attachments = 0xF815;
 constexpr DISPID Body = 0x9100;
@@ -30,6 +36,7 @@ constexpr DISPID Parent = 0x71;
 constexpr DISPID DisplayName = 0x3001;
 constexpr DISPID Size = 0xFBE9;
 constexpr DISPID PropertyAccessor = 0xFAFD;
+constexpr DISPID AttachmentType = 0x3705;
 // PropertyAccessor
 constexpr DISPID GetProperty = 0xFAFB;
 constexpr DISPID SetProperty = 0xFAFC;
@@ -37,7 +44,7 @@ constexpr DISPID SetProperty = 0xFAFC;
 constexpr DISPID Name = 0x70;
 constexpr DISPID Type = 0x6D;
 constexpr DISPID Value = 0;
-constexpr DISPID ItemPropertyMethod6C = 0x6C;
+constexpr DISPID IsUserProperty = 0xFA08;
 // IRibbonControl
 constexpr DISPID ControlId = 1;
 constexpr DISPID ControlContext = 2;
@@ -57,6 +64,15 @@ constexpr DISPID BeforeAttachmentAdd = 0xFBB0;
 constexpr DISPID Unload = 0xFBAD;
 
 }  // namespace dispid
+
+// OlObjectClass values that Class answers.
+namespace object_class {
+constexpr LONG Application = 0;
+constexpr LONG Explorer = 34;
+constexpr LONG Inspector = 35;
+constexpr LONG Mail = 43;
+constexpr LONG ItemProperty = 99;
+}  // namespace object_class
 
 // {0006304E-0000-0000-C000-000000000046}
 constexpr IID kApplicationEvents = {0x0006304E, 0x0000, 0x0000,

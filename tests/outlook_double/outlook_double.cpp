@@ -5,7 +5,11 @@ namespace outlook_double {
 OutlookDouble::OutlookDouble()
     : host_(std::make_shared<HostState>()), application_(Make<Application>(host_)) {}
 
-ComPtr<MailItem> OutlookDouble::NewMailItem() { return Make<MailItem>(host_); }
+ComPtr<MailItem> OutlookDouble::NewMailItem() {
+    auto item = Make<MailItem>(host_);
+    item->SetApplication(application_->AsDispatch());
+    return item;
+}
 
 ComPtr<Inspector> OutlookDouble::OpenInspector(MailItem* item) {
     auto inspector = Make<Inspector>(host_, ComPtr<IDispatch>(item ? item->AsDispatch() : nullptr));
@@ -17,6 +21,13 @@ ComPtr<MailItem> OutlookDouble::ComposeNewMail() {
     auto item = NewMailItem();
     application_->FireItemLoad(item->AsDispatch());
     OpenInspector(item.Get());
+    return item;
+}
+
+ComPtr<MailItem> OutlookDouble::ReplyInline() {
+    auto item = NewMailItem();
+    application_->FireItemLoad(item->AsDispatch());
+    application_->MainExplorer().SetInlineResponse(ComPtr<IDispatch>(item->AsDispatch()));
     return item;
 }
 

@@ -27,6 +27,9 @@ public:
     // What Outlook does when the user starts a new mail: a new item, ItemLoad for it on the
     // application's sinks, then its inspector opened and made the active one.
     ComPtr<MailItem> ComposeNewMail();
+    // What Outlook does when the user replies in the reading pane: a new item, ItemLoad for
+    // it, then the main window's ActiveInlineResponse; no inspector opens.
+    ComPtr<MailItem> ReplyInline();
 
     // Makes a member fail (see Failure). object NULL: every object of that class.
     void Fail(DoubleObject* object, DISPID dispid, const Failure& failure,

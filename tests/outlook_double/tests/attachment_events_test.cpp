@@ -59,7 +59,7 @@ TEST_F(AttachmentEventsTest, AddRaisesBeforeAttachmentAddWithAttachmentThenCance
     EXPECT_EQ((std::vector<VARTYPE>{VT_BYREF | VT_BOOL, VT_DISPATCH}), event.types);
     EXPECT_EQ(added.result.AsObject(), seen);
     EXPECT_EQ(0, countDuringEvent);  // not in the collection before the sinks agree
-    EXPECT_EQ(L"holiday.jpg", nameDuringEvent);
+    EXPECT_EQ(L"od_photo.jpg", nameDuringEvent);  // a plain-text mail shows the file's name
     EXPECT_EQ(1, Count());
     EXPECT_EQ(static_cast<LONG>(kPicture.size()),
               Call(seen, dispid::Size, DISPATCH_PROPERTYGET).result.AsInt());
