@@ -5,6 +5,7 @@
 #include "classlib/inet.h"
 #include "common/text_conversion.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -29,8 +30,14 @@ const wchar_t* const kContentTypeHeaders[] = {
 
 constexpr size_t kHeaderBufferUnits = 1024;
 
-constexpr DWORD kPlainRequestFlags =
-    INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_PRAGMA_NOCACHE;
+// The first block of the response buffer; it then doubles as the reply needs.
+constexpr DWORD kFirstResponseBlock = 4096;
+
+// A redirect is not followed: WinInet would turn a POST into a GET without its body,
+// possibly to another host, and take that host's answer (a captive portal's login page)
+// for the reply.
+constexpr DWORD kPlainRequestFlags = INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_KEEP_CONNECTION |
+                                     INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_AUTO_REDIRECT;
 constexpr DWORD kSecureRequestFlags = kPlainRequestFlags | INTERNET_FLAG_SECURE |
                                       INTERNET_FLAG_IGNORE_CERT_DATE_INVALID |
                                       INTERNET_FLAG_IGNORE_CERT_CN_INVALID;
@@ -95,11 +102,27 @@ bool IsTimeOutError(DWORD error)
     return error == ERROR_INTERNET_TIMEOUT || error == WSAETIMEDOUT;
 }
 
+// 0 for no deadline.
+ULONGLONG DeadlineAfter(DWORD limitMs)
+{
+    return limitMs ? GetTickCount64() + limitMs : 0;
+}
+
+// Past the deadline, with WinInet's time-out error as the thread's last error.
+bool IsPast(ULONGLONG deadline)
+{
+    if (!deadline || GetTickCount64() < deadline)
+        return false;
+    SetLastError(ERROR_INTERNET_TIMEOUT);
+    return true;
+}
+
 }  // namespace
 
 CHttpClient::CHttpClient()
     : m_verbFlag(0), m_contentType(HttpContentTypeFormUrlEncoded), m_connectTimeout(0),
-      m_sendTimeout(0), m_receiveTimeout(0), m_timedOut(false), m_session(nullptr),
+      m_sendTimeout(0), m_receiveTimeout(0), m_maxResponseLength(kDefaultMaxResponseLength),
+      m_requestTimeLimit(0), m_timedOut(false), m_session(nullptr),
       m_responseCapacity(0), m_response(nullptr), m_responseLength(0)
 {
     m_session = InternetOpenW(kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
@@ -143,23 +166,39 @@ void CHttpClient::ApplyTimeouts(HINTERNET handle)
     InternetSetOptionW(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &m_receiveTimeout, sizeof(DWORD));
 }
 
-bool CHttpClient::ReadBody(HINTERNET request)
+// Grows the buffer geometrically, never past the bound (needed is within it), so a long
+// reply costs linear time; the new bytes are zeroed.
+bool CHttpClient::ReserveResponse(DWORD needed)
+{
+    if (needed <= m_responseCapacity)
+        return true;
+    const ULONGLONG doubled = m_responseCapacity ? 2ull * m_responseCapacity : kFirstResponseBlock;
+    const DWORD capacity =
+        static_cast<DWORD>(std::max<ULONGLONG>(needed, std::min<ULONGLONG>(doubled, m_maxResponseLength)));
+    BYTE* grown = static_cast<BYTE*>(realloc(m_response, capacity));
+    if (!grown)
+        return false;
+    memset(grown + m_responseCapacity, 0, capacity - m_responseCapacity);
+    m_response = grown;
+    m_responseCapacity = capacity;
+    return true;
+}
+
+// Reads the body to its end. False, and nothing kept, when it is longer than the bound
+// (the rest is not read) or the deadline passes; false, keeping what came, when the
+// availability query or the buffer fails.
+bool CHttpClient::ReadBody(HINTERNET request, ULONGLONG deadline)
 {
     for (;;) {
+        if (IsPast(deadline))
+            return DropResponse();
         DWORD available = 0;
         if (!InternetQueryDataAvailable(request, &available, 0, 0))
             return false;
-        if (available > MAXDWORD - m_responseLength)
+        if (available > m_maxResponseLength - m_responseLength)
+            return DropResponse();
+        if (!ReserveResponse(m_responseLength + available))
             return false;
-        const DWORD needed = m_responseLength + available;
-        if (needed > m_responseCapacity) {
-            BYTE* grown = static_cast<BYTE*>(realloc(m_response, needed));
-            if (!grown)
-                return false;
-            memset(grown + m_responseCapacity, 0, needed - m_responseCapacity);
-            m_response = grown;
-            m_responseCapacity = needed;
-        }
         DWORD read = 0;
         const BOOL ok = InternetReadFile(request, m_response + m_responseLength, available, &read);
         if (ok)
@@ -169,10 +208,17 @@ bool CHttpClient::ReadBody(HINTERNET request)
     }
 }
 
+bool CHttpClient::DropResponse()
+{
+    m_responseLength = 0;
+    return false;
+}
+
 bool CHttpClient::SendRequest(LPCWSTR url, const void* data, DWORD dataLength, LPCWSTR userName,
                               LPCWSTR password)
 {
     m_timedOut = false;
+    const ULONGLONG deadline = DeadlineAfter(m_requestTimeLimit);
     WaitCursor waitCursor;
     if (m_response)
         memset(m_response, 0, m_responseCapacity);
@@ -237,7 +283,7 @@ bool CHttpClient::SendRequest(LPCWSTR url, const void* data, DWORD dataLength, L
                             &statusSize, nullptr) ||
             status >= 500)
             return;
-        if (!ReadBody(request.get()))
+        if (!ReadBody(request.get(), deadline))
             return;
         result = status < 300;
     }();

@@ -77,7 +77,8 @@ bool StartUploadWorker(const std::shared_ptr<CUsageUpload>& upload) noexcept
 bool SendRecords(CUsageUpload& upload) noexcept
 {
     try {
-        if (!upload.TakeRecords()) return false;
+        // The user may have left the program since the upload was scheduled.
+        if (CSettings().productImprovement == 0 || !upload.TakeRecords()) return false;
         const std::string body = CUsageStatistics::JsonOf(upload.Records());
         CHttpClient client;
         client.m_verbFlag = CHttpClient::kVerbPost;
@@ -180,11 +181,15 @@ void ScheduleStatisticsUpload()
         if (!store) return;
         const int today = TodaysDayOfYear();
         CSettings settings;
-        const bool due = !store->IsEmpty() &&
+        // A store may exist while the user has not joined the improvement program (the
+        // program and the shell extension build theirs regardless): then nothing is sent,
+        // and what it loaded stays in the data file.
+        const bool joined = settings.productImprovement != 0;
+        const bool due = joined && !store->IsEmpty() &&
                          IsStatisticsUploadDue(static_cast<std::uint32_t>(today),
                                                static_cast<std::uint32_t>(settings.productImprovementSendData));
         if (!due) {
-            rearm = settings.productImprovement != 0;
+            rearm = joined;
             return;
         }
         settings.productImprovementSendData = today;

@@ -1,59 +1,146 @@
 #include "common/update_check.h"
 
+#include "classlib/thread.h"
+#include "classlib/wait_cursor.h"
 #include "common/http_client.h"
 #include "common/local_date.h"
 #include "common/settings.h"
-#include "common/text_conversion.h"
 #include "common/vendor_urls.h"
 #include "common/version_info.h"
 #include "common/version_number.h"
 
 #include <shellapi.h>
 
+#include <atomic>
+#include <cwchar>
+#include <memory>
+
 std::wstring g_updateCheckExtraHeader;
 
 namespace {
 
-// Asks the endpoint; the reply body as text, or false when the request failed.
-bool RequestLatestVersion(std::string& reply)
+std::atomic<UpdateTimerHook> g_onUpdateTimerPending{nullptr};
+std::atomic<UpdateTimerHook> g_onUpdateTimerEnded{nullptr};
+
+void NotifyPending()
+{
+    if (UpdateTimerHook hook = g_onUpdateTimerPending.load())
+        hook();
+}
+
+void NotifyEnded()
+{
+    if (UpdateTimerHook hook = g_onUpdateTimerEnded.load())
+        hook();
+}
+
+// Asks the endpoint; the reply body as text, or false when the request failed. Runs on
+// the request's worker thread.
+bool RequestLatestVersion(std::string& reply) noexcept
 {
     try {
         CHttpClient client;
         client.m_extraHeader = g_updateCheckExtraHeader;
+        client.m_connectTimeout = kUpdateRequestTimeoutMs;
+        client.m_sendTimeout = kUpdateRequestTimeoutMs;
+        client.m_receiveTimeout = kUpdateRequestTimeoutMs;
+        client.m_requestTimeLimit = kUpdateRequestTimeLimitMs;
         if (!client.SendRequest(kUpdateEndpointUrl, nullptr, 0))
             return false;
         DWORD length = 0;
         const BYTE* body = client.GetResponse(length);
         reply.assign(body ? reinterpret_cast<const char*>(body) : "", body ? length : 0);
         return true;
-    } catch (const CHttpClientInitError&) {
+    } catch (...) {  // CHttpClientInitError, or no memory: a failed request
         return false;
     }
 }
 
-std::wstring FormatPrompt(const std::string& reply)
+// One request for the latest version, shared by the check that waits for it and the
+// worker thread that sends it, so that either may be done with it first. The worker
+// writes the result before it signals done; the check reads it only after the signal.
+struct LatestVersionRequest {
+    LatestVersionRequest() : done(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+    ~LatestVersionRequest()
+    {
+        if (done)
+            CloseHandle(done);
+    }
+    LatestVersionRequest(const LatestVersionRequest&) = delete;
+    LatestVersionRequest& operator=(const LatestVersionRequest&) = delete;
+
+    HANDLE done;
+    bool succeeded = false;
+    std::string reply;
+};
+
+// The worker: parameter is a new std::shared_ptr<LatestVersionRequest>, its share, which
+// it deletes. It holds the pending hook from its start to its end, so a library stays
+// loaded under a request that its check no longer waits for.
+UINT __cdecl LatestVersionThreadProc(LPVOID parameter)
 {
-    const CUtf8ToWide replyText(reply.c_str());
-    const wchar_t* shown = replyText.c_str() ? replyText.c_str() : L"";
-    const std::wstring format = kUpdatePromptFormat;
-    const size_t slot = format.find(L"%s");
-    return format.substr(0, slot) + shown + format.substr(slot + 2);
+    std::unique_ptr<std::shared_ptr<LatestVersionRequest>> share(
+        static_cast<std::shared_ptr<LatestVersionRequest>*>(parameter));
+    LatestVersionRequest& request = **share;
+    request.succeeded = RequestLatestVersion(request.reply);
+    SetEvent(request.done);
+    share.reset();
+    NotifyEnded();
+    return 0;
 }
 
-void OfferDownload(const std::string& reply)
+// Sends the request from a worker thread and waits for it at most kUpdateCheckWaitLimitMs,
+// without dispatching messages, as a request on this thread would. WinInet's time-outs
+// hold for each read only: a server or proxy that trickles its reply, head included,
+// would otherwise hold the host's window thread for as long as it trickles. A request not
+// done in time counts as failed and is left to end on its own.
+bool RequestLatestVersionInTime(std::string& reply)
 {
-    const std::wstring prompt = FormatPrompt(reply);
+    const auto request = std::make_shared<LatestVersionRequest>();
+    if (!request->done)
+        return false;
+    auto share = std::make_unique<std::shared_ptr<LatestVersionRequest>>(request);
+    NotifyPending();
+    try {
+        if (!AfxBeginThread(LatestVersionThreadProc, share.get())) {
+            NotifyEnded();
+            return false;
+        }
+    } catch (...) {  // no memory for the thread's objects
+        NotifyEnded();
+        return false;
+    }
+    share.release();  // the worker's now
+    CWaitCursor waitCursor;
+    if (WaitForSingleObject(request->done, kUpdateCheckWaitLimitMs) != WAIT_OBJECT_0 || !request->succeeded)
+        return false;
+    reply = std::move(request->reply);
+    return true;
+}
+
+// The prompt names the version as read, not the reply: whatever follows the four numbers
+// (a page a proxy put in its place, say) stays out of it.
+std::wstring FormatPrompt(const VersionNumber& latest)
+{
+    wchar_t version[4 * 12 + 4];
+    swprintf(version, sizeof(version) / sizeof(version[0]), L"%d.%d.%d.%d", latest.parts[0], latest.parts[1],
+             latest.parts[2], latest.parts[3]);
+    const std::wstring format = kUpdatePromptFormat;
+    const size_t slot = format.find(L"%s");
+    return format.substr(0, slot) + version + format.substr(slot + 2);
+}
+
+void OfferDownload(const VersionNumber& latest)
+{
+    const std::wstring prompt = FormatPrompt(latest);
     if (MessageBoxW(nullptr, prompt.c_str(), kUpdatePromptCaption, MB_YESNO) == IDYES)
         ShellExecuteW(nullptr, L"open", kDownloadPageUrl, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-UpdateTimerHook g_onUpdateTimerPending = nullptr;
-UpdateTimerHook g_onUpdateTimerEnded = nullptr;
-
 void ArmUpdateTimer(UINT elapseMs)
 {
-    if (SetTimer(nullptr, kUpdateTimerId, elapseMs, UpdateTimerProc) && g_onUpdateTimerPending)
-        g_onUpdateTimerPending();
+    if (SetTimer(nullptr, kUpdateTimerId, elapseMs, UpdateTimerProc))
+        NotifyPending();
 }
 
 } // namespace
@@ -78,8 +165,8 @@ void CALLBACK UpdateTimerProc(HWND, UINT, UINT_PTR timerId, DWORD)
     } catch (...) {
         // Out of memory: no check this time. Nothing may reach the host's message loop.
     }
-    if (wasPending && g_onUpdateTimerEnded)
-        g_onUpdateTimerEnded();
+    if (wasPending)
+        NotifyEnded();
 }
 
 void CheckForUpdate()
@@ -95,7 +182,7 @@ void CheckForUpdate()
     }
 
     std::string reply;
-    if (!RequestLatestVersion(reply))
+    if (!RequestLatestVersionInTime(reply))
         return;
     settings.checkForUpdateLastDate = today;
     settings.Save(SETTING_CHECK_FOR_UPDATE_LAST_DATE);
@@ -107,5 +194,5 @@ void CheckForUpdate()
     if (ReadVersionNumber(GetModuleVersionString().c_str(), own) < 4)
         return;
     if (IsNewerVersion(latest, own))
-        OfferDownload(reply);
+        OfferDownload(latest);
 }

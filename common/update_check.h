@@ -14,7 +14,15 @@ constexpr UINT_PTR kUpdateTimerId = 1;
 constexpr UINT kUpdateFirstCheckDelayMs = 5000;
 constexpr UINT kUpdateRecheckDelayMs = 24 * 60 * 60 * 1000;
 
-// The prompt's caption and text (the reply as received goes in place of %s).
+// Each WinInet time-out of the request (connect, send, receive), the client's bound on the
+// whole request (checked between reads), and the longest the check waits for the request,
+// which it sends from a worker thread: one check holds its thread no longer than that.
+constexpr DWORD kUpdateRequestTimeoutMs = 3000;
+constexpr DWORD kUpdateRequestTimeLimitMs = 8000;
+constexpr DWORD kUpdateCheckWaitLimitMs = 10000;
+
+// The prompt's caption and text (the version read from the reply, "%d.%d.%d.%d", goes in
+// place of %s).
 constexpr wchar_t kUpdatePromptCaption[] = L"PlenzarFile";
 constexpr wchar_t kUpdatePromptFormat[] =
     L"New version of PlenzarFile is available (%s). Do you want to download it now?";
@@ -23,8 +31,9 @@ constexpr wchar_t kUpdatePromptFormat[] =
 void StartUpdateTimer();
 
 // Called once when an update timer is armed and once after it has fired and its check has
-// run, so that a library can stay loaded while its timer is pending. Null hooks (the
-// default) do nothing. Set before the first timer.
+// run, and likewise when a check's request starts on its worker thread and when that
+// thread is done with it (it may outlast its check), so that a library can stay loaded
+// while either is pending. Null hooks (the default) do nothing. Set before the first timer.
 using UpdateTimerHook = void (*)();
 void SetUpdateTimerPendingHooks(UpdateTimerHook onPending, UpdateTimerHook onEnded);
 
@@ -33,6 +42,8 @@ void CALLBACK UpdateTimerProc(HWND window, UINT message, UINT_PTR timerId, DWORD
 
 // One check. At most one request a day (by the stored day of the month); on a day that
 // already had a successful check it only re-arms the timer for 24 hours when
-// checkForUpdate is set. A failed request changes nothing. Shows the prompt when the
-// reply is newer and opens the download page on Yes.
+// checkForUpdate is set. A failed request changes nothing: a status of 300 or more (a
+// redirect is not followed), a reply of more than 64 KiB, or no reply within
+// kUpdateCheckWaitLimitMs. Shows the prompt when the reply is newer and opens the
+// download page on Yes.
 void CheckForUpdate();

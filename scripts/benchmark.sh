@@ -5,8 +5,9 @@
 # against a bare loop of the same engine calls; the mail add-in's attachment pipeline over
 # 100 attachments of 3 MB, against a bare loop of the same Outlook calls, file copies and
 # engine calls; the mail add-in's start (OnConnection and OnStartupComplete) against the same
-# calls to an empty add-in; and the mail add-in's ribbon invalidation against a bare loop of
-# the Outlook reads it makes.
+# calls to an empty add-in; the mail add-in's ribbon invalidation against a bare loop of
+# the Outlook reads it makes; and the HTTP client on replies of 8, 32 and 96 MiB from a local
+# server, against a bare WinInet loop reading into a buffer allocated beforehand.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
@@ -33,6 +34,8 @@ echo "== PlenzarMail.dll start (64-bit)"
 run_in_tree x86_64 mail_server_bench.exe
 echo "== PlenzarMail.dll ribbon invalidation (64-bit)"
 run_in_tree x86_64 bench/ribbon_benchmark.exe
+echo "== CHttpClient large replies (64-bit)"
+run_in_tree x86_64 bench/http_reply_benchmark.exe
 # The shell extension ships 32-bit; where 32-bit programs cannot start, its menu is
 # measured in the 64-bit tree's build of the handler made for the tests.
 if [ "$PLENZAR_WINE32" = yes ]; then

@@ -56,6 +56,7 @@ TEST_F(HttpClientTest, PostsTheBodyAndReadsAReplyOfSeveralMegabytesWhole)
     for (size_t i = 0; i < big.size(); ++i)
         big[i] = static_cast<char>('a' + (i * 7) % 26);
     server.Queue(Reply(200, big));
+    client.m_maxResponseLength = static_cast<DWORD>(big.size());
 
     ASSERT_TRUE(Post(L"/upload/?from=test", "{\"data\": []}"));
     EXPECT_EQ(Response(), big);
@@ -68,6 +69,37 @@ TEST_F(HttpClientTest, PostsTheBodyAndReadsAReplyOfSeveralMegabytesWhole)
     EXPECT_EQ(request.Header("User-Agent"), "Mozilla/4.0 (compatible; MSIE 6.0;Windows NT 5.1)");
     EXPECT_EQ(request.Header("Accept"), "*/*");
     EXPECT_EQ(request.Header("Host"), "127.0.0.1:" + std::to_string(server.port()));
+}
+
+TEST_F(HttpClientTest, AReplyIsKeptUpToItsBoundAndALongerOneFailsKeepingNothing)
+{
+    const DWORD bound = CHttpClient::kDefaultMaxResponseLength;
+    CannedReply whole = Reply(200);
+    whole.generatedLength = bound;
+    server.Queue(whole);
+    ASSERT_TRUE(Post(L"/"));
+    EXPECT_EQ(Response(), testsupport::GeneratedBody(bound));
+
+    CannedReply longer = Reply(200);
+    longer.generatedLength = bound + 1;
+    server.Queue(longer);
+    EXPECT_FALSE(Post(L"/"));
+    EXPECT_EQ(Response(), "");
+    EXPECT_FALSE(client.m_timedOut);
+}
+
+TEST_F(HttpClientTest, ARedirectIsTheAnswerAndAFailureWhateverItsKind)
+{
+    HttpTestServer otherHost;
+    const std::string elsewhere = "http://127.0.0.1:" + std::to_string(otherHost.port()) + "/login";
+    for (const int status : {301, 302, 303, 307, 308}) {
+        SCOPED_TRACE(status);
+        server.Queue(testsupport::RedirectTo(elsewhere, status));
+        EXPECT_FALSE(Post(L"/track/", "{}"));
+        EXPECT_EQ(Response(), "moved");
+    }
+    EXPECT_EQ(server.Requests().size(), 5u);
+    EXPECT_TRUE(otherHost.Requests().empty());
 }
 
 TEST_F(HttpClientTest, NoContentSucceedsWithAnEmptyResponseReplacingTheLastOne)
@@ -182,6 +214,22 @@ TEST_F(HttpClientTest, TimeOutFailsAndSetsTheTimedOutFlag)
     EXPECT_FALSE(client.m_timedOut);
 }
 
+TEST_F(HttpClientTest, TheWholeRequestIsBoundedBetweenReadsOfABodyThatTrickles)
+{
+    client.m_connectTimeout = 1000;
+    client.m_sendTimeout = 1000;
+    client.m_receiveTimeout = 1000;
+    client.m_requestTimeLimit = 3000;
+    CannedReply trickle = Reply(200, std::string(2000, 't'));  // 40 s, each byte well in time
+    trickle.byteDelayMs = 20;
+    server.Queue(trickle);
+    const DWORD start = GetTickCount();
+    EXPECT_FALSE(Post(L"/trickle"));
+    EXPECT_TRUE(client.m_timedOut);
+    EXPECT_EQ(Response(), "");
+    EXPECT_LT(GetTickCount() - start, 10000u);
+}
+
 TEST_F(HttpClientTest, TimeOutsAlsoCutAWaitForTheStatusLine)
 {
     client.m_connectTimeout = 1000;
@@ -219,8 +267,9 @@ TEST_F(HttpClientTest, UrlThatDoesNotParseFailsWithoutARequest)
 
 TEST_F(HttpClientTest, HttpsUrlAsksForASecureConnection)
 {
-    EXPECT_EQ(CHttpClient::RequestFlagsFor(AFX_INET_SERVICE_HTTPS), 0x04C03100u);
-    EXPECT_EQ(CHttpClient::RequestFlagsFor(AFX_INET_SERVICE_HTTP), 0x04400100u);
+    // Both with INTERNET_FLAG_NO_AUTO_REDIRECT (0x00200000).
+    EXPECT_EQ(CHttpClient::RequestFlagsFor(AFX_INET_SERVICE_HTTPS), 0x04E03100u);
+    EXPECT_EQ(CHttpClient::RequestFlagsFor(AFX_INET_SERVICE_HTTP), 0x04600100u);
 
     // The plain server sees a TLS handshake record instead of a request line.
     const std::wstring url = L"https://127.0.0.1:" + std::to_wstring(server.port()) + L"/";

@@ -83,4 +83,26 @@ TEST(HttpTestServer, AnswersForAVendorHostThroughTheWinInetProxySetting)
     EXPECT_NE(requests[0].target.find("/latest/"), std::string::npos);
 }
 
+TEST(HttpTestServer, SendsALargeGeneratedBodyWholeAndARedirectWithItsLocation)
+{
+    HttpTestServer server;
+    ASSERT_NE(server.port(), 0);
+    CannedReply large;
+    large.body = "head:";
+    large.generatedLength = 3 * 1024 * 1024 + 5;
+    server.Queue(large);
+    server.Queue(testsupport::RedirectTo("http://portal.example/login", 307));
+
+    const std::string answer = Exchange(server.port(), "GET /big HTTP/1.1\r\nHost: x\r\n\r\n");
+    EXPECT_NE(answer.find("\r\nContent-Length: 3145738\r\n"), std::string::npos);
+    const size_t headEnd = answer.find("\r\n\r\n");
+    ASSERT_NE(headEnd, std::string::npos);
+    EXPECT_TRUE(answer.compare(headEnd + 4, std::string::npos, "head:" + testsupport::GeneratedBody(3145733)) == 0);
+
+    const std::string redirect =
+        Exchange(server.port(), "POST /track/ HTTP/1.1\r\nHost: x\r\nContent-Length: 0\r\n\r\n");
+    EXPECT_EQ(redirect.substr(0, 33), "HTTP/1.1 307 Temporary Redirect\r\n");
+    EXPECT_NE(redirect.find("\r\nLocation: http://portal.example/login\r\n"), std::string::npos);
+}
+
 }  // namespace

@@ -79,8 +79,8 @@ protected:
 
 TEST_F(StatisticsUploadTest, TimerStartsTheUploadAndSuccessEmptiesTheStore)
 {
-    // A store built while productImprovement is zero still sends the records it loaded.
-    StoreSettings(0, DayAWeekAgo());
+    // The records loaded from the data file go with those counted since.
+    StoreSettings(1, DayAWeekAgo());
     WriteFileBytes(DataFilePath(), RecordBytes("gif", 2, 30));
     server.SetDefaultReply(Reply(200));
     CUsageStatistics store(kStoreName);
@@ -116,6 +116,37 @@ TEST_F(StatisticsUploadTest, FailedUploadKeepsTheRecordsAndTheDayIsStoredBeforeT
     EXPECT_EQ(PendingCount(), 1) << "the worker, and no weekly timer beside it";
     ASSERT_TRUE(PumpUntilNothingPending());
     EXPECT_EQ(store.CopyRecords().at("tif").count, 1);
+}
+
+TEST_F(StatisticsUploadTest, NothingIsSentWhileTheUserHasNotJoinedAndTheEarlierRecordsStayInTheFile)
+{
+    StoreSettings(0, DayAWeekAgo());
+    const std::string earlier = RecordBytes("gif", 3, 3);
+    WriteFileBytes(DataFilePath(), earlier);
+    auto store = std::make_unique<CUsageStatistics>(kStoreName);
+    CUsageStatistics::Count("jpg", 10);
+    ASSERT_TRUE(PumpUntilNothingPending(kFirstScheduleDelayMs + 5000)) << "the first timer ends, no other";
+    EXPECT_FALSE(UploadStatistics(*store)) << "nor when asked directly";
+    store.reset();
+    EXPECT_TRUE(server.Requests().empty());
+    EXPECT_EQ(StoredUploadDay(), DayAWeekAgo());
+    EXPECT_EQ(ReadFileBytes(DataFilePath()), earlier);
+}
+
+TEST_F(StatisticsUploadTest, ARedirectToALoginPageIsAFailedUploadAndTheRecordsStay)
+{
+    StoreSettings(1, DayAWeekAgo());
+    server.Queue(testsupport::RedirectTo("http://portal.example/login"));
+    CannedReply loginPage = Reply(200);
+    loginPage.body = "Please log in";
+    server.SetDefaultReply(loginPage);
+    CUsageStatistics store(kStoreName);
+    CUsageStatistics::Count("png", 5);
+
+    ASSERT_TRUE(PumpUntilRequests(1));
+    ASSERT_TRUE(PumpUntilNothingPending());
+    EXPECT_EQ(server.Requests().size(), 1u) << "the login page was asked for";
+    EXPECT_EQ(store.CopyRecords().at("png").count, 1);
 }
 
 TEST_F(StatisticsUploadTest, NotDueOrEmptyRearmsTheWeeklyTimerOnlyWithProductImprovement)
@@ -230,8 +261,7 @@ TEST_F(StatisticsUploadTest, ATeardownReturningAtOnceSavesEverythingAndASentUplo
     const std::string meanwhile = RecordBytes("bmp", 1, 2) + RecordBytes("jpg", 1, 1);
     const std::string everything = RecordBytes("bmp", 1, 2) + RecordBytes("gif", 3, 3) + RecordBytes("jpg", 2, 11);
     const std::string earlier = RecordBytes("gif", 3, 3);
-    for (const Case& c : {Case{1, 200, everything, meanwhile}, Case{1, 500, everything, everything},
-                          Case{0, 500, earlier, earlier}, Case{0, 200, earlier, earlier}}) {
+    for (const Case& c : {Case{1, 200, everything, meanwhile}, Case{1, 500, everything, everything}}) {
         SCOPED_TRACE(c.status);
         StoreSettings(c.productImprovement, DayAWeekAgo());
         WriteFileBytes(DataFilePath(), earlier);

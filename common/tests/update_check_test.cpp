@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -189,21 +190,21 @@ TEST_F(UpdateCheck, ANewerVersionIsOfferedAndYesOpensTheDownloadPage)
     EXPECT_TRUE(g_timerCalls.empty());
 }
 
-TEST_F(UpdateCheck, ThePromptShowsTheWholeReplyAndNoOpensNothing)
+TEST_F(UpdateCheck, ThePromptShowsTheVersionAsReadAndNoOpensNothing)
 {
     ScopedUrlRecorder browser;
     ASSERT_TRUE(browser.Active());
     Reply("3.4.5.7 beta");
     std::vector<SeenMessageBox> boxes = CheckAnswering(IDNO);
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, Prompt(L"3.4.5.7 beta"));
+    EXPECT_EQ(boxes[0].text, Prompt(L"3.4.5.7"));
 
-    // A later check (another day) asks again; the reply's UTF-8 and line end are shown as sent.
+    // A later check (another day) asks again; what follows the four numbers stays out.
     StoreSetting(L"checkForUpdateLastDate", AnotherDayOfMonth());
-    Reply("3.4.5.8 \xC3\xBC" "ber\r\n");
+    Reply(" 3.\t4.\n5. +8 \xC3\xBC" "ber\r\n<html>");
     boxes = CheckAnswering(IDNO);
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, Prompt(L"3.4.5.8 \u00FCber\r\n"));
+    EXPECT_EQ(boxes[0].text, Prompt(L"3.4.5.8"));
 
     EXPECT_FALSE(browser.WaitForUrls(1, 1500));
 }
@@ -244,9 +245,17 @@ TEST_F(UpdateCheck, AFailedRequestStoresNothingShowsNothingAndSetsNoTimer)
     StoreSetting(L"checkForUpdate", 1);
     Reply("9.9.9.9", 404);
     Reply("9.9.9.9", 500);
-    EXPECT_TRUE(CheckAnswering(IDYES).empty());
-    EXPECT_TRUE(CheckAnswering(IDYES).empty());
-    EXPECT_EQ(RequestCount(), 2u);
+    // A redirect to a captive portal, which would answer with a version of its own.
+    server.Queue(testsupport::RedirectTo("http://portal.example/login"));
+    // A version followed by more than the 64 KiB kept of a reply.
+    CannedReply tooLong;
+    tooLong.body = "9.9.9.9\r\n";
+    tooLong.generatedLength = 64 * 1024;
+    server.Queue(tooLong);
+    server.SetDefaultReply(CannedReply{200, "9.9.9.9"});
+    for (int check = 0; check < 4; ++check)
+        EXPECT_TRUE(CheckAnswering(IDNO).empty()) << check;
+    EXPECT_EQ(RequestCount(), 4u) << "the redirect was followed";
 
     EXPECT_EQ(StoredSetting(L"checkForUpdateLastDate"), AnotherDayOfMonth());
     EXPECT_EQ(StoredSetting(L"checkForUpdate"), 1);
@@ -265,6 +274,27 @@ TEST_F(UpdateCheck, AnUnreachableEndpointStoresNothing)
     EXPECT_TRUE(CheckAnswering(IDYES).empty());
     EXPECT_EQ(StoredSetting(L"checkForUpdateLastDate"), 0);
     EXPECT_TRUE(g_timerCalls.empty());
+}
+
+std::atomic<int> g_pendingUpdateWork{0};
+
+TEST_F(UpdateCheck, AnEndpointThatTricklesHoldsTheThreadNoLongerThanTheWaitLimitAndStoresNothing)
+{
+    SetUpdateTimerPendingHooks([] { ++g_pendingUpdateWork; }, [] { --g_pendingUpdateWork; });
+    StoreSetting(L"checkForUpdateLastDate", AnotherDayOfMonth());
+    // Head and body, 64 bytes, one every 250 ms: each well within the receive time-out,
+    // the whole after 16 s.
+    CannedReply trickle{200, "9.9.9.9"};
+    trickle.byteDelayMs = 250;
+    server.Queue(trickle);
+
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_TRUE(CheckAnswering(IDYES).empty());
+    EXPECT_LT(GetTickCount64() - start, kUpdateCheckWaitLimitMs + 1500);
+    EXPECT_EQ(StoredSetting(L"checkForUpdateLastDate"), AnotherDayOfMonth());
+    EXPECT_EQ(g_pendingUpdateWork, 1) << "the request, left to end on its own, holds the library";
+    EXPECT_TRUE(PumpMessagesUntil([] { return g_pendingUpdateWork == 0; }, 20000));
+    SetUpdateTimerPendingHooks(nullptr, nullptr);
 }
 
 TEST_F(UpdateCheck, ASecondStartOnTheStoredDayOfTheMonthSendsNothingAndRearmsOnlyWhenChecking)

@@ -26,6 +26,10 @@ const char* ReasonOf(int status)
     case 200: return "OK";
     case 204: return "No Content";
     case 301: return "Moved Permanently";
+    case 302: return "Found";
+    case 303: return "See Other";
+    case 307: return "Temporary Redirect";
+    case 308: return "Permanent Redirect";
     case 404: return "Not Found";
     case 500: return "Internal Server Error";
     case 503: return "Service Unavailable";
@@ -42,6 +46,27 @@ bool SendAll(SOCKET socket, const std::string& data)
         if (n <= 0)
             return false;
         sent += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// The generated body repeats these 16 bytes.
+constexpr char kGeneratedPattern[] = "0123456789abcdef";
+constexpr size_t kGeneratedPeriod = sizeof(kGeneratedPattern) - 1;
+constexpr size_t kGeneratedBlock = 256 * 1024;
+
+bool SendGenerated(SOCKET socket, unsigned long long length)
+{
+    // One block and a period more, so a block may start anywhere within the pattern.
+    static const std::string pattern = GeneratedBody(kGeneratedBlock + kGeneratedPeriod);
+    size_t offset = 0;
+    while (length > 0) {
+        const int chunk = static_cast<int>(std::min<unsigned long long>(length, kGeneratedBlock));
+        const int n = send(socket, pattern.data() + offset, chunk, 0);
+        if (n <= 0)
+            return false;
+        length -= static_cast<unsigned long long>(n);
+        offset = (offset + static_cast<size_t>(n)) % kGeneratedPeriod;
     }
     return true;
 }
@@ -94,6 +119,23 @@ void ParseHead(const std::string& head, RecordedRequest& request)
 }
 
 }  // namespace
+
+std::string GeneratedBody(size_t length)
+{
+    std::string body(length, '\0');
+    for (size_t i = 0; i < length; ++i)
+        body[i] = kGeneratedPattern[i % kGeneratedPeriod];
+    return body;
+}
+
+CannedReply RedirectTo(const std::string& location, int status)
+{
+    CannedReply reply;
+    reply.status = status;
+    reply.body = "moved";
+    reply.extraHeaders = {"Location: " + location};
+    return reply;
+}
 
 std::string RecordedRequest::Header(const std::string& name) const
 {
@@ -256,7 +298,7 @@ void HttpTestServer::Handle(uintptr_t clientHandle)
     std::string head = "HTTP/1.1 " + std::to_string(reply.status) + " " + ReasonOf(reply.status) + "\r\n";
     head += "Connection: close\r\n";
     if (reply.status != 204 && reply.status != 304)
-        head += "Content-Length: " + std::to_string(reply.body.size()) + "\r\n";
+        head += "Content-Length: " + std::to_string(reply.body.size() + reply.generatedLength) + "\r\n";
     for (const std::string& line : reply.extraHeaders)
         head += line + "\r\n";
     head += "\r\n";
@@ -275,7 +317,8 @@ void HttpTestServer::Handle(uintptr_t clientHandle)
         return;
     if (reply.bodyDelayMs && WaitForSingleObject(m_stop, reply.bodyDelayMs) == WAIT_OBJECT_0)
         return;
-    send(reply.body);
+    if (send(reply.body) && reply.generatedLength)
+        SendGenerated(client, reply.generatedLength);
     shutdown(client, SD_SEND);
 }
 

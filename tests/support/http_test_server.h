@@ -37,7 +37,16 @@ struct CannedReply {
     DWORD delayMs = 0;                      // wait before the status line
     DWORD bodyDelayMs = 0;                  // wait between the header and the body
     DWORD byteDelayMs = 0;                  // wait before each byte: a reply that trickles
+    // A large reply sent fast: after body, this many bytes of GeneratedBody, made while
+    // sending (never held whole) and sent in large blocks.
+    unsigned long long generatedLength = 0;
 };
+
+// The first `length` bytes of the pattern that CannedReply::generatedLength sends.
+std::string GeneratedBody(size_t length);
+
+// A redirect (301, 302, 303, 307 or 308) to location, another host's address say.
+CannedReply RedirectTo(const std::string& location, int status = 302);
 
 class HttpTestServer {
 public:
