@@ -40,10 +40,13 @@ std::wstring FormatPrompt(const std::string& reply)
     return format.substr(0, slot) + shown + format.substr(slot + 2);
 }
 
+UpdatePromptOwner g_updatePromptOwner = nullptr;
+
 void OfferDownload(const std::string& reply)
 {
     const std::wstring prompt = FormatPrompt(reply);
-    if (MessageBoxW(nullptr, prompt.c_str(), kUpdatePromptCaption, MB_YESNO) == IDYES)
+    const HWND owner = g_updatePromptOwner ? g_updatePromptOwner() : nullptr;
+    if (MessageBoxW(owner, prompt.c_str(), kUpdatePromptCaption, MB_YESNO) == IDYES)
         ShellExecuteW(nullptr, L"open", kDownloadPageUrl, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
@@ -57,6 +60,11 @@ void ArmUpdateTimer(UINT elapseMs)
 }
 
 } // namespace
+
+void SetUpdatePromptOwner(UpdatePromptOwner owner)
+{
+    g_updatePromptOwner = owner;
+}
 
 void SetUpdateTimerPendingHooks(UpdateTimerHook onPending, UpdateTimerHook onEnded)
 {
