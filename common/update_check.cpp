@@ -130,10 +130,13 @@ std::wstring FormatPrompt(const VersionNumber& latest)
     return format.substr(0, slot) + version + format.substr(slot + 2);
 }
 
+UpdatePromptOwner g_updatePromptOwner = nullptr;
+
 void OfferDownload(const VersionNumber& latest)
 {
     const std::wstring prompt = FormatPrompt(latest);
-    if (MessageBoxW(nullptr, prompt.c_str(), kUpdatePromptCaption, MB_YESNO) == IDYES)
+    const HWND owner = g_updatePromptOwner ? g_updatePromptOwner() : nullptr;
+    if (MessageBoxW(owner, prompt.c_str(), kUpdatePromptCaption, MB_YESNO) == IDYES)
         ShellExecuteW(nullptr, L"open", kDownloadPageUrl, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
@@ -144,6 +147,11 @@ void ArmUpdateTimer(UINT elapseMs)
 }
 
 } // namespace
+
+void SetUpdatePromptOwner(UpdatePromptOwner owner)
+{
+    g_updatePromptOwner = owner;
+}
 
 void SetUpdateTimerPendingHooks(UpdateTimerHook onPending, UpdateTimerHook onEnded)
 {

@@ -37,6 +37,11 @@ void StartUpdateTimer();
 using UpdateTimerHook = void (*)();
 void SetUpdateTimerPendingHooks(UpdateTimerHook onPending, UpdateTimerHook onEnded);
 
+// Asked for the prompt's owner window each time the prompt shows, so that it stands before
+// the host's window. Null (the default) shows it without an owner.
+using UpdatePromptOwner = HWND (*)();
+void SetUpdatePromptOwner(UpdatePromptOwner owner);
+
 // Thread-timer procedure: kills the timer that fired, then runs CheckForUpdate.
 void CALLBACK UpdateTimerProc(HWND window, UINT message, UINT_PTR timerId, DWORD time);
 

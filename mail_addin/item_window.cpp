@@ -1,5 +1,7 @@
 #include "mail_addin/item_window.h"
 
+#include <ole2.h>
+
 #include "classlib/dispatch_driver.h"
 #include "mail_addin/outlook_access.h"
 
@@ -42,6 +44,19 @@ bool IsInspector(IDispatch* object)
     return false;
 }
 
+// The top-level window of an Outlook window object, or null when it answers none.
+HWND TopLevelWindowOf(IDispatch* window)
+{
+    IOleWindow* oleWindow = nullptr;
+    if (!window || FAILED(window->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(&oleWindow))) || !oleWindow)
+        return nullptr;
+    HWND handle = nullptr;
+    if (FAILED(oleWindow->GetWindow(&handle)))
+        handle = nullptr;
+    oleWindow->Release();
+    return handle && IsWindow(handle) ? GetAncestor(handle, GA_ROOT) : nullptr;
+}
+
 }  // namespace
 
 long GetOutlookClass(IDispatch* object)
@@ -76,4 +91,23 @@ LPDISPATCH GetControlWindowItem(IDispatch* application, IDispatch* control)
     if (!window.m_lpDispatch)
         return nullptr;
     return GetObject(window.m_lpDispatch, outlook::kCurrentItem, DISPATCH_PROPERTYGET);
+}
+
+HWND GetControlOwnerWindow(IDispatch* control)
+{
+    HWND owner = nullptr;
+    try {
+        COleDispatchDriver window(GetObject(control, outlook::kRibbonControlContext, DISPATCH_PROPERTYGET));
+        owner = TopLevelWindowOf(window.m_lpDispatch);
+    } catch (CMemoryException*) {
+        throw;
+    } catch (CException* e) {
+        e->Delete();  // a control without a window: the active window owns the dialog
+    }
+    return owner ? owner : GetOutlookActiveWindow();
+}
+
+HWND GetOutlookActiveWindow()
+{
+    return GetActiveWindow();
 }

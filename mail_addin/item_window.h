@@ -18,3 +18,10 @@ bool IsActiveInlineResponse(IDispatch* item);
 // Context is an Inspector, else the active inspector's. A reference for the caller; null
 // when no window shows an item.
 LPDISPATCH GetControlWindowItem(IDispatch* application, IDispatch* control);
+
+// The window that owns a dialog opened from a ribbon control: the top-level window of the
+// control's Context (Inspector or Explorer, through IOleWindow), else this thread's active
+// window; null when there is neither. Never raises but for memory.
+HWND GetControlOwnerWindow(IDispatch* control);
+// Outlook's active window on this thread, or null: the owner of the update prompt.
+HWND GetOutlookActiveWindow();

@@ -12,6 +12,7 @@
 #include "common/text_conversion.h"
 #include "mail_addin/addin_globals.h"
 #include "mail_addin/outlook_access.h"
+#include "mail_addin/pipeline_file_guard.h"
 #include "mail_addin/pipeline_flag_guard.h"
 #include "mail_addin/pipeline_names.h"
 #include "mail_addin/pipeline_output_folder.h"
@@ -75,6 +76,7 @@ void ReplaceAttachment(const AttachmentRun& run, const std::wstring& displayName
     attachments.InvokeHelper(outlook::kAttachmentsAdd, DISPATCH_METHOD, VT_DISPATCH, &added,
                              VTS_BSTR VTS_INT VTS_INT VTS_BSTR, output, 1, 1, displayName.c_str());
     if (!added) {
+        // The old attachment stays; the output goes with the run.
         WriteLog("MI_UA st:%d att_proc in[ext:%s sz:%d] out[ext:%s] Unable to create new attachment",
                  run.profile, texts.inputExtension.c_str(), static_cast<int>(texts.inputSize),
                  outputExtension.c_str());
@@ -85,7 +87,6 @@ void ReplaceAttachment(const AttachmentRun& run, const std::wstring& displayName
     CPipelineFlagGuard replacing(g_replacingAttachment, ClearReplacingAttachmentFlag);
     COleDispatchDriver(run.attachment, FALSE).InvokeHelper(outlook::kDelete, DISPATCH_METHOD, VT_EMPTY, nullptr,
                                                            VTS_NONE);
-    DeleteFileW(output);  // the item holds its own copy now
     const LONG outputSize = GetAttachmentSize(added);
     WriteLog("MI_UA st:%d att_proc in[ext:%s sz:%d] out[ext:%s sz:%d]", run.profile,
              texts.inputExtension.c_str(), static_cast<int>(texts.inputSize), outputExtension.c_str(),
@@ -116,13 +117,17 @@ void Run(AttachmentRun& run)
         AfxThrowOleException(HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND));
     if (kept.empty()) {
         kept = MakeRandomName() + extension;
-        SaveAttachmentAsFile(run.attachment, work + kept);
+        // A saved file that no tag names would never be deleted: it goes unless tagged.
+        const std::wstring savedPath = work + kept;
+        CRunFileGuard saved(savedPath.c_str());
+        SaveAttachmentAsFile(run.attachment, savedPath);
         TagAttachment(run.attachment, kept);
+        saved.Keep();
     }
     run.keptName = kept;
     run.keptPath = work + kept;
     if (run.mode == PIPELINE_MODE_RELEASE) {
-        DeleteFileW(run.keptPath.c_str());
+        ReleaseKeptFirstVersion(work, kept);
         return;
     }
 
@@ -136,6 +141,9 @@ void Run(AttachmentRun& run)
         outputFolder.emplace(work);
     const std::wstring outputFolderPath = outputFolder ? outputFolder->Path() : work;
     wchar_t output[OUTPUT_PATH_CAPACITY] = {};
+    // Whatever becomes of the output, the item holds its own copy or none: the file goes
+    // (before its folder) on every way out.
+    CRunFileGuard outputFile(output);
     std::wstring replacementName;
     // The output starts from the kept first version, so its proposed name takes that one's
     // extension: a restore's copy then bears the extension of what it holds.

@@ -33,5 +33,5 @@ void OnAttachmentRemoved(IDispatch* attachment)
     const std::wstring work = GetWorkFolder();
     const std::wstring kept = GetKeptName(attachment, work);
     if (!kept.empty())
-        DeleteFileW((work + kept).c_str());
+        ReleaseKeptFirstVersion(work, kept);
 }

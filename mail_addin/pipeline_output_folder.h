@@ -8,8 +8,7 @@ class COutputFolder {
 public:
     // Creates work folder + a fresh random name; throws COleException when it cannot.
     explicit COutputFolder(const std::wstring& workFolder);
-    // Removes the folder when it is empty: after the item took its copy, or when no output
-    // was made. An output that Outlook did not take stays, with its folder.
+    // Removes the folder when it is empty, as the run leaves it once its output is deleted.
     ~COutputFolder();
     COutputFolder(const COutputFolder&) = delete;
     COutputFolder& operator=(const COutputFolder&) = delete;

@@ -4,6 +4,7 @@
 #include "common/text_conversion.h"
 #include "mail_addin/outlook_access.h"
 #include "mail_addin/pipeline_names.h"
+#include "mail_addin/work_folder_cleanup.h"
 
 LPDISPATCH GetItemAttachments(IDispatch* item)
 {
@@ -40,6 +41,12 @@ std::wstring GetKeptName(IDispatch* attachment, const std::wstring& workFolder)
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return {};
     return kept;
+}
+
+void ReleaseKeptFirstVersion(const std::wstring& workFolder, const std::wstring& keptName)
+{
+    DeleteFileW((workFolder + keptName).c_str());
+    DeleteDiagnosticCopies(workFolder, keptName);
 }
 
 std::string ExceptionMessageUtf8(const CException& exception)

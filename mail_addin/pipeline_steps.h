@@ -18,5 +18,8 @@ void TagAttachment(IDispatch* attachment, const std::wstring& keptName);
 // its tag came from elsewhere (a forwarded mail, another program, a sent mail whose kept
 // first versions are gone) and is not to be trusted. Never raises for a failed Outlook call.
 std::wstring GetKeptName(IDispatch* attachment, const std::wstring& workFolder);
+// Deletes the kept first version keptName of workFolder and its not-smaller and fail copies:
+// the mail was sent or the attachment removed.
+void ReleaseKeptFirstVersion(const std::wstring& workFolder, const std::wstring& keptName);
 // The exception's own message (at most 1023 UTF-16 units) as UTF-8.
 std::string ExceptionMessageUtf8(const CException& exception);

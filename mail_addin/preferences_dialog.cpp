@@ -25,6 +25,9 @@ constexpr ProfileRadio kProfileRadios[] = {
 // With no profile radio checked, OK stores Large.
 constexpr PlenzarProfile kProfileWhenNoneChecked = PROFILE_LARGE;
 
+// Only Outlook's user-interface thread opens the dialog: no lock.
+HWND g_openPreferencesWindow = nullptr;
+
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CPreferencesDlg, CDialog)
@@ -35,9 +38,23 @@ END_MESSAGE_MAP()
 
 CPreferencesDlg::CPreferencesDlg(CWnd* parent) : CDialog(IDD_PREFERENCES, parent) {}
 
+INT_PTR CPreferencesDlg::DoModal()
+{
+    struct COpenWindowReset {
+        ~COpenWindowReset() { g_openPreferencesWindow = nullptr; }
+    } reset;
+    return CDialog::DoModal();
+}
+
+HWND CPreferencesDlg::OpenWindow()
+{
+    return g_openPreferencesWindow && ::IsWindow(g_openPreferencesWindow) ? g_openPreferencesWindow : nullptr;
+}
+
 BOOL CPreferencesDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    g_openPreferencesWindow = m_hWnd;
     const CSettings settings;
     for (const ProfileRadio& radio : kProfileRadios)
         CheckIf(radio.id, settings.mailDefaultPlenzarProfile == radio.profile);

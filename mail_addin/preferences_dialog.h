@@ -10,7 +10,12 @@ public:
     explicit CPreferencesDlg(CWnd* parent = nullptr);
     ~CPreferencesDlg() override = default;
 
+    // Runs the dialog; while it runs, OpenWindow answers its window.
+    INT_PTR DoModal() override;
     BOOL OnInitDialog() override;
+
+    // The preferences dialog open in this process, or null: a second is never opened.
+    static HWND OpenWindow();
 
     void OnBnClickedOk();
     void OnStnClickedVersion();

@@ -68,10 +68,19 @@ void ChangeItemProfile(IDispatch* item, IDispatch* control, const CSettings& set
         ribbonUi->Invalidate();
 }
 
-void ShowPreferences()
+// Owned by the window the button is in, which stays disabled while the dialog is open, so
+// the dialog cannot fall behind it. A click in another window brings the open one forward.
+void ShowPreferences(IDispatch* control)
 {
+    if (const HWND open = CPreferencesDlg::OpenWindow()) {
+        if (::IsIconic(open))
+            ::ShowWindow(open, SW_RESTORE);
+        ::SetForegroundWindow(open);
+        return;
+    }
     WriteLog("PlenzarMailPreferences");
-    CPreferencesDlg dialog;
+    CWnd owner(GetControlOwnerWindow(control));
+    CPreferencesDlg dialog(owner.m_hWnd ? &owner : nullptr);
     if (dialog.DoModal() != IDOK)
         return;
     const CSettings stored;  // what the dialog has just written
@@ -145,7 +154,7 @@ HRESULT RibbonButtonClicked(IDispatch* application, IRibbonUI* ribbonUi, IDispat
         const std::wstring id = GetRibbonControlId(control);
         const CSettings settings;
         if (id == kPreferencesId) {
-            ShowPreferences();
+            ShowPreferences(control);
             return S_OK;
         }
         COleDispatchDriver item(GetControlWindowItem(application, control));

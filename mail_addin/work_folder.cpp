@@ -68,6 +68,21 @@ std::string FormatLogText(const char* format, va_list args)
     return text;
 }
 
+// The log in logPath has grown past its bound: it becomes the old log beside it. When that
+// cannot be done the log goes on growing rather than lose the line.
+void RotateLogWhenFull(const std::wstring& logPath)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (!GetFileAttributesExW(logPath.c_str(), GetFileExInfoStandard, &data))
+        return;
+    const unsigned long long size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    if (size <= kLogRotationBytes)
+        return;
+    const size_t folderEnd = logPath.find_last_of(L'\\');
+    const std::wstring oldPath = logPath.substr(0, folderEnd + 1) + kOldLogFileName;
+    MoveFileExW(logPath.c_str(), oldPath.c_str(), MOVEFILE_REPLACE_EXISTING);
+}
+
 }  // namespace
 
 void SetLogClock(LogClock clock)
@@ -87,12 +102,12 @@ std::wstring GetWorkFolder()
 
 std::wstring GetFailFolder()
 {
-    return SubFolder(L"Fail\\");
+    return SubFolder(kFailFolderName);
 }
 
 std::wstring GetNotSmallerFolder()
 {
-    return SubFolder(L"NotSmaller\\");
+    return SubFolder(kNotSmallerFolderName);
 }
 
 void WriteLog(const char* format, ...)
@@ -100,7 +115,7 @@ void WriteLog(const char* format, ...)
     if (g_logFilePath.empty()) {
         const std::wstring folder = GetWorkFolder();
         if (folder.empty()) return;
-        g_logFilePath = CWideToUtf8((folder + L"Log.txt").c_str()).c_str();
+        g_logFilePath = CWideToUtf8((folder + kLogFileName).c_str()).c_str();
     }
     va_list args;
     va_start(args, format);
@@ -111,6 +126,7 @@ void WriteLog(const char* format, ...)
     // opens and closes the log, so a log deleted or moved meanwhile is simply made anew.
     const CUtf8ToWide path(g_logFilePath.c_str());
     if (!path.c_str()) return;
+    RotateLogWhenFull(path.c_str());
     const CFileHandle file(CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsValid()) return;

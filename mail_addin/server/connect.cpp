@@ -10,7 +10,9 @@
 #include "common/usage_statistics.h"
 #include "mail_addin/addin_globals.h"
 #include "mail_addin/event_sink.h"
+#include "mail_addin/item_window.h"
 #include "mail_addin/ribbon_callbacks.h"
+#include "mail_addin/work_folder_cleanup.h"
 #include "resource.h"
 
 // {AC0714F2-3D04-11D1-AE7D-00A0C90F26F4}
@@ -34,6 +36,14 @@ void WithoutExceptions(Work work) noexcept
         e->Delete();
     } catch (...) {
     }
+}
+
+// The statistics store, when the user has joined; a store that the process has already is
+// kept. The store publishes itself in g_pUsageStatistics, which owns it from here.
+void CreateStatisticsStore(const CSettings& settings)
+{
+    if (settings.productImprovement != 0)
+        CUsageStatistics::CreateIfNone(kStatisticsStoreName).release();
 }
 
 }  // namespace
@@ -80,7 +90,7 @@ void CConnect::KeepApplication(IDispatch* application)
     if (m_application) m_application->AddRef();
 }
 
-STDMETHODIMP CConnect::OnConnection(IDispatch* application, ext_ConnectMode, IDispatch*, SAFEARRAY**)
+STDMETHODIMP CConnect::OnConnection(IDispatch* application, ext_ConnectMode connectMode, IDispatch*, SAFEARRAY**)
 {
     if (!application) return E_POINTER;
     WithoutExceptions([&] {
@@ -88,15 +98,22 @@ STDMETHODIMP CConnect::OnConnection(IDispatch* application, ext_ConnectMode, IDi
         KeepApplication(application);
         InitializeAddIn(application);
         g_eventListeners.Attach(application, IID_OutlookApplicationEvents);
+        // Turned on again while Outlook runs: no OnStartupComplete follows, so the store that
+        // turning it off released is built here. The update timer was never stopped.
+        if (connectMode == ext_cm_AfterStartup) CreateStatisticsStore(CSettings());
     });
     return S_OK;
 }
 
 STDMETHODIMP CConnect::OnDisconnection(ext_DisconnectMode removeMode, SAFEARRAY**)
 {
-    // The user turned the add-in off: no event may reach it until it is connected again.
-    // On Outlook's own shutdown Quit has disconnected everything already.
-    if (removeMode == ext_dm_UserClosed) WithoutExceptions([] { g_eventListeners.DisconnectAll(); });
+    // The user turned the add-in off: no event may reach it until it is connected again, and
+    // what Quit would release goes now (the store saving its data), not under the loader lock
+    // when the library unloads. On Outlook's own shutdown Quit has done all this already.
+    if (removeMode == ext_dm_UserClosed) WithoutExceptions([] {
+        g_eventListeners.DisconnectAll();
+        ReleaseGlobalObjects();
+    });
     return S_OK;
 }
 
@@ -106,13 +123,15 @@ STDMETHODIMP CConnect::OnStartupComplete(SAFEARRAY**)
 {
     WithoutExceptions([] {
         const CSettings settings;
-        if (settings.checkForUpdate != 0) StartUpdateTimer();
-        if (settings.productImprovement != 0) {
-            // The store publishes itself in g_pUsageStatistics, which owns it from here.
-            // A store that the process has already is kept.
-            CUsageStatistics::CreateIfNone(kStatisticsStoreName).release();
+        if (settings.checkForUpdate != 0) {
+            SetUpdatePromptOwner(&GetOutlookActiveWindow);  // the prompt stands before Outlook
+            StartUpdateTimer();
         }
+        CreateStatisticsStore(settings);
     });
+    // Outlook's start is done and no user waits on this: what mails that were never sent
+    // left in the work folder a month ago goes.
+    WithoutExceptions([] { DeleteAgedWorkFiles(); });
     return S_OK;
 }
 

@@ -13,6 +13,7 @@
 #include "mail_addin/outlook_access.h"
 #include "mail_addin/pipeline.h"
 #include "mail_addin/tests/support/pipeline_fixture.h"
+#include "mail_addin/work_folder.h"
 #include "tests/outlook_double/file_bytes.h"
 
 namespace addin_test {
@@ -161,7 +162,7 @@ TEST_F(PipelineTest, ProfileChangesStartFromTheKeptFirstVersionAndNoneRestoresIt
     EXPECT_TRUE(IsEngineLine(lines[8], 2, ".jpg", 900));
 }
 
-TEST_F(PipelineTest, ReleaseOrRemovalByTheUserDeletesTheKeptFirstVersion) {
+TEST_F(PipelineTest, ReleaseOrRemovalByTheUserDeletesTheKeptFirstVersionAndItsCopies) {
     ComPtr<MailItem> item = NewMail(PROFILE_MEDIUM);
     AttachAsUser(item.Get(), L"holiday.jpg", kPicture);
     AttachAsUser(item.Get(), L"garden.jpg", kPicture);
@@ -169,13 +170,23 @@ TEST_F(PipelineTest, ReleaseOrRemovalByTheUserDeletesTheKeptFirstVersion) {
     const std::wstring released = KeptNameOf(item->AttachmentList().At(0).Get());
     const std::wstring removed = KeptNameOf(item->AttachmentList().At(1).Get());
     ASSERT_TRUE(InWorkFolder(removed));
+    // Copies of earlier runs that the engine could not make smaller or that failed, under
+    // any profile; another attachment's copy stays.
+    const std::wstring notSmaller = GetNotSmallerFolder(), fail = GetFailFolder();
+    for (const std::wstring& copy : {notSmaller + L"2_" + removed, fail + L"-1_" + removed,
+                                     notSmaller + L"4_" + released, fail + L"12_" + released,
+                                     notSmaller + L"3_x" + released})
+        ASSERT_TRUE(outlook_double::WriteFileBytes(copy, kPicture));
 
     item->AttachmentList().At(1)->DeleteAsUser();
     EXPECT_FALSE(InWorkFolder(removed));
     EXPECT_TRUE(InWorkFolder(released));
+    EXPECT_EQ(1u, AddinTestEnvironment::FilesIn(fail).size());
     ReleaseKeptOriginals(item->AsDispatch());
 
     EXPECT_FALSE(InWorkFolder(released));
+    EXPECT_EQ((std::vector<std::wstring>{L"3_x" + released}), AddinTestEnvironment::FilesIn(notSmaller));
+    EXPECT_TRUE(AddinTestEnvironment::FilesIn(fail).empty());
     EXPECT_EQ(released, KeptNameOf(item->AttachmentList().At(0).Get()));
     EXPECT_TRUE(KeptNameOf(item->AttachmentList().At(1).Get()).empty());
     const Lines lines = env_->LogLines();
@@ -391,7 +402,9 @@ TEST_F(PipelineTest, OutlookErrorOnTheSecondOfThreeAttachmentsSparesTheOthers) {
 }
 
 // Nothing done before a failing step is undone, and only a known first version is copied.
-TEST_F(PipelineTest, FailingStepsOfOneAttachmentLeaveWhatWasDone) {
+// What a failed step did to the mail stays; a file it made (a first version saved but never
+// tagged, an output Outlook did not take or no longer needs) goes with the run.
+TEST_F(PipelineTest, FailingStepsOfOneAttachmentLeaveWhatWasDoneButNoFileOfTheirs) {
     ComPtr<MailItem> unsaved = NewMail(PROFILE_MEDIUM);
     ComPtr<Attachment> first = unsaved->AttachmentList().AttachQuietly(L"a.jpg", kPicture);
     outlook_.Fail(L"Attachment", dispid::SaveAsFile, Failure::Hresult(E_ACCESSDENIED));
@@ -399,6 +412,13 @@ TEST_F(PipelineTest, FailingStepsOfOneAttachmentLeaveWhatWasDone) {
     EXPECT_TRUE(KeptNameOf(first.Get()).empty());
     EXPECT_EQ("MI_UA error: " + Utf8(MessageOf(E_ACCESSDENIED)), env_->LogLines().back());
     EXPECT_TRUE(AddinTestEnvironment::FilesIn(env_->FailFolder()).empty());
+
+    outlook_.Fail(L"PropertyAccessor", dispid::SetProperty, Failure::OutlookException(L"Refused."));
+    ProcessAllAttachments(unsaved->AsDispatch(), PIPELINE_MODE_APPLY);
+    ASSERT_EQ(2u, outlook_.CallsTo(L"Attachment", dispid::SaveAsFile).size());  // saved this time
+    EXPECT_TRUE(KeptNameOf(first.Get()).empty());
+    EXPECT_EQ("MI_UA error: Refused.", env_->LogLines().back());
+    EXPECT_EQ(1u, AddinTestEnvironment::FilesIn(env_->WorkFolder()).size());  // the log only
 
     ComPtr<MailItem> noObject = NewMail(PROFILE_MEDIUM);
     ComPtr<Attachment> second = noObject->AttachmentList().AttachQuietly(L"b.jpg", kPicture);
@@ -408,7 +428,9 @@ TEST_F(PipelineTest, FailingStepsOfOneAttachmentLeaveWhatWasDone) {
     EXPECT_EQ("MI_UA st:2 att_proc in[ext:.jpg sz:900] out[ext:.jpg] Unable to create new attachment",
               env_->LogLines().back());
     EXPECT_EQ(2u, AddinTestEnvironment::FilesIn(env_->WorkFolder()).size());  // log, kept
-    EXPECT_TRUE(Exists(env_->OptimizeCalls().back().proposedOutput));  // in its own folder
+    const std::wstring output = env_->OptimizeCalls().back().proposedOutput;
+    EXPECT_FALSE(Exists(output));
+    EXPECT_FALSE(Exists(output.substr(0, output.rfind(L'\\'))));  // nor its own folder
 
     ComPtr<MailItem> locked = NewMail(PROFILE_MEDIUM);
     ComPtr<Attachment> third = locked->AttachmentList().AttachQuietly(L"c.jpg", kPicture);
@@ -419,6 +441,7 @@ TEST_F(PipelineTest, FailingStepsOfOneAttachmentLeaveWhatWasDone) {
     EXPECT_TRUE(KeptNameOf(locked->AttachmentList().At(1).Get()).empty());
     EXPECT_EQ("MI_UA error: The item is locked. file:2_" + Utf8(kept), env_->LogLines().back());
     EXPECT_EQ((std::vector<std::wstring>{L"2_" + kept}), AddinTestEnvironment::FilesIn(env_->FailFolder()));
+    EXPECT_FALSE(Exists(env_->OptimizeCalls().back().proposedOutput));  // the item has its copy
 }
 
 TEST_F(PipelineTest, CollectionFailuresEndTheRunBeforeAnyAttachment) {

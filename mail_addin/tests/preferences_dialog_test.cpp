@@ -73,6 +73,24 @@ INT_PTR ShowDialog()
     return dialog.DoModal();
 }
 
+// Outlook's main window on the thread that runs the add-in: work sent to it runs there,
+// inside the dialog's loop, as a click in a second Outlook window does.
+LRESULT CALLBACK RunSentWork(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message != WM_APP)
+        return DefWindowProcW(window, message, wParam, lParam);
+    (*reinterpret_cast<std::function<void()>*>(lParam))();
+    return 0;
+}
+
+int OpenDialogs()
+{
+    int count = 0;
+    for (HWND found = nullptr; (found = FindWindowExW(nullptr, found, L"#32770", kCaption)) != nullptr;)
+        count += IsWindowVisible(found) ? 1 : 0;
+    return count;
+}
+
 class PreferencesDialog : public RibbonTest {
 protected:
     static std::optional<DWORD> Stored(const wchar_t* name) { return CMailTestSettings::GetDword(name); }
@@ -238,7 +256,7 @@ TEST_F(PreferencesDialog, PreferencesButtonOpensItAndLogsWhatOkStored)
         CModalThread run(clickPreferences);
         const HWND dialog = run.FindDialog();
         ASSERT_NE(dialog, nullptr);
-        EXPECT_EQ(GetWindow(dialog, GW_OWNER), nullptr);  // no parent window
+        EXPECT_EQ(GetWindow(dialog, GW_OWNER), nullptr);  // Outlook's window has none, none is active
         ClickButton(dialog, IDCANCEL);
         EXPECT_EQ(run.Join(), S_OK);
         EXPECT_THAT(LogLines(), ElementsAre("PlenzarMailPreferences"));
@@ -255,6 +273,42 @@ TEST_F(PreferencesDialog, PreferencesButtonOpensItAndLogsWhatOkStored)
                                             "PlenzarMailPreferences change(profile: 4, update: 0, improve: 1)"));
     }
     EXPECT_EQ(m_host.InvalidateCount(), 0);
+}
+
+// The window the button is in owns the dialog and stays disabled while it is open; a click
+// while it is open opens no second one.
+TEST_F(PreferencesDialog, TheButtonsWindowOwnsItAndASecondClickOpensNoSecond)
+{
+    HWND outlookWindow = nullptr;
+    BOOL enabledAfter = FALSE;
+    CModalThread run([&] {
+        outlookWindow = CreateWindowExW(0, L"STATIC", L"Outlook", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 300,
+                                        nullptr, nullptr, nullptr, nullptr);
+        SetWindowLongPtrW(outlookWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RunSentWork));
+        m_outlook.App().MainExplorer().SetWindow(outlookWindow);
+        const INT_PTR result = m_host.Click(L"PlenzarMailPreferences");
+        enabledAfter = IsWindowEnabled(outlookWindow);
+        DestroyWindow(outlookWindow);
+        return result;
+    });
+    const HWND dialog = run.FindDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(GetWindow(dialog, GW_OWNER), outlookWindow);
+    EXPECT_FALSE(IsWindowEnabled(outlookWindow));
+
+    HRESULT second = E_FAIL;
+    std::function<void()> clickAgain = [&] { second = m_host.Click(L"PlenzarMailPreferences"); };
+    DWORD_PTR answer = 0;
+    EXPECT_TRUE(SendMessageTimeoutW(outlookWindow, WM_APP, 0, reinterpret_cast<LPARAM>(&clickAgain), SMTO_NORMAL,
+                                    5000, &answer))
+        << "the second click returns at once";
+    EXPECT_EQ(second, S_OK);
+    EXPECT_EQ(OpenDialogs(), 1);
+
+    ClickButton(dialog, IDCANCEL);
+    EXPECT_EQ(run.Join(), S_OK);
+    EXPECT_TRUE(enabledAfter);
+    EXPECT_THAT(LogLines(), ElementsAre("PlenzarMailPreferences"));
 }
 
 }  // namespace

@@ -18,10 +18,16 @@ bool IsFolder(const std::wstring& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::string ReadLog()
+std::string ReadLog(const wchar_t* name = L"Log.txt")
 {
-    std::ifstream file((kTemp + L"PlenzarMail\\Log.txt").c_str(), std::ios::binary);
+    std::ifstream file((kTemp + L"PlenzarMail\\" + name).c_str(), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+void WriteLogFile(const wchar_t* name, const std::string& bytes)
+{
+    std::ofstream file((kTemp + L"PlenzarMail\\" + name).c_str(), std::ios::binary);
+    file << bytes;
 }
 
 __time64_t LocalMoment(int year, int month, int day, int hour, int minute, int second)
@@ -55,6 +61,7 @@ protected:
     static void RemoveTree() {
         const std::wstring work = kTemp + L"PlenzarMail\\";
         DeleteFileW((work + L"Log.txt").c_str());
+        DeleteFileW((work + L"Log.old.txt").c_str());
         RemoveDirectoryW((work + L"Fail").c_str());
         RemoveDirectoryW((work + L"NotSmaller").c_str());
         RemoveDirectoryW(work.c_str());
@@ -136,6 +143,21 @@ TEST_F(WorkFolderTest, TheLogPathIsFixedByTheFirstLineAndTheFolderMadeOnlyThen)
     GetWorkFolder();
     WriteLog("two");
     EXPECT_EQ(ReadLog(), "2015/3/7 9:5:0\ttwo\r\n");
+}
+
+// The log grown to its bound takes one line more; past it, the next line starts a new log and
+// the full one replaces the old log, so the two hold about twice the bound.
+TEST_F(WorkFolderTest, ALogPastItsBoundBecomesTheOldLogBeforeTheNextLine)
+{
+    GetWorkFolder();
+    const std::string full(kLogRotationBytes, 'x');
+    WriteLogFile(L"Log.txt", full);
+    WriteLogFile(L"Log.old.txt", "older\r\n");
+    WriteLog("last of the full log");
+    EXPECT_EQ(ReadLog(L"Log.old.txt"), "older\r\n");
+    WriteLog("first of the new log");
+    EXPECT_EQ(ReadLog(L"Log.old.txt"), full + "2015/3/7 9:5:0\tlast of the full log\r\n");
+    EXPECT_EQ(ReadLog(), "2015/3/7 9:5:0\tfirst of the new log\r\n");
 }
 
 }  // namespace

@@ -6,8 +6,19 @@
 
 namespace outlook_double {
 
+STDMETHODIMP WindowObject::GetWindow(HWND* window) {
+    if (!window) return E_POINTER;
+    *window = window_;
+    return window_ ? S_OK : E_FAIL;
+}
+
+void* WindowObject::FindInterface(REFIID riid) {
+    if (riid == IID_IOleWindow) return static_cast<IOleWindow*>(this);
+    return DispatchObject::FindInterface(riid);
+}
+
 Inspector::Inspector(std::shared_ptr<HostState> host, ComPtr<IDispatch> item)
-    : DispatchObject(std::move(host), L"Inspector",
+    : WindowObject(std::move(host), L"Inspector",
                      {{dispid::Class, L"Class", DISPATCH_PROPERTYGET, 0, 0},
                       {dispid::CurrentItem, L"CurrentItem", DISPATCH_PROPERTYGET, 0, 0}}),
       item_(std::move(item)) {}
@@ -17,7 +28,7 @@ void Inspector::CallMember(DISPID id, WORD kind, const Arguments& args, Variant&
 }
 
 Explorer::Explorer(std::shared_ptr<HostState> host)
-    : DispatchObject(std::move(host), L"Explorer",
+    : WindowObject(std::move(host), L"Explorer",
                      {{dispid::Class, L"Class", DISPATCH_PROPERTYGET, 0, 0},
                       {dispid::ActiveInlineResponse, L"ActiveInlineResponse", DISPATCH_PROPERTYGET, 0, 0}}) {}
 

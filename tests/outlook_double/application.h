@@ -3,6 +3,7 @@
 // mail is written) and the Explorer (the main window, where a reply may be written inline in
 // the reading pane).
 #include <windows.h>
+#include <ole2.h>
 
 #include <string>
 #include <vector>
@@ -12,7 +13,27 @@
 
 namespace outlook_double {
 
-class Inspector : public DispatchObject<IDispatch> {
+// An Outlook window object: it answers IOleWindow with the window a test gives it, or with
+// E_FAIL (windowless) while it has none.
+class WindowObject : public DispatchObject<IDispatch>, public IOleWindow {
+public:
+    STDMETHODIMP QueryInterface(REFIID riid, void** out) override { return DispatchObject::QueryInterface(riid, out); }
+    STDMETHODIMP_(ULONG) AddRef() override { return DispatchObject::AddRef(); }
+    STDMETHODIMP_(ULONG) Release() override { return DispatchObject::Release(); }
+    STDMETHODIMP GetWindow(HWND* window) override;
+    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+
+    void SetWindow(HWND window) { window_ = window; }
+
+protected:
+    using DispatchObject::DispatchObject;
+    void* FindInterface(REFIID riid) override;
+
+private:
+    HWND window_ = nullptr;
+};
+
+class Inspector : public WindowObject {
 public:
     Inspector(std::shared_ptr<HostState> host, ComPtr<IDispatch> item);
     IDispatch* CurrentItem() const { return item_.Get(); }
@@ -24,7 +45,7 @@ private:
     ComPtr<IDispatch> item_;
 };
 
-class Explorer : public DispatchObject<IDispatch> {
+class Explorer : public WindowObject {
 public:
     explicit Explorer(std::shared_ptr<HostState> host);
     // The reply written inline in the reading pane, or NULL (ActiveInlineResponse Nothing).

@@ -1,12 +1,15 @@
 // Outlook's start, run and stop with the add-in: what start-up builds by the settings (the
 // update timer, the statistics store), the library held while a timer of its own is
 // pending, the shutdown teardowns, the sinks after Quit and after the user turns the add-in
-// off, reconnection, and Outlook failing under OnConnection.
+// off, reconnection, and Outlook failing under OnConnection; what start-up deletes of the
+// work folder.
 #include <gtest/gtest.h>
 
 #include <wrl/client.h>
 
 #include "addin_fixture.h"
+#include "mail_addin/tests/support/temp_folder_scope.h"
+#include "tests/engine/test_engine.h"
 
 namespace mail_server {
 namespace {
@@ -107,6 +110,79 @@ TEST_F(LifecycleTest, TheUserTurningItOffOrQuitDisconnectsEverySinkAndReconnecti
     StopAddin();
     EXPECT_EQ(0u, mail->SinkCount());
     EXPECT_EQ(1, host.RibbonUiOf(outlook_double::kComposeRibbonId)->References()) << "the add-in's copy is gone";
+}
+
+TEST_F(LifecycleTest, TurningItOffReleasesWhatQuitReleasesAndTurningItOnBuildsItAgain)
+{
+    StoreStartSettings(0, 1);
+    WriteStatisticsDataFile();
+    StartAddin();
+    ASSERT_TRUE(DeleteFileW(StatisticsDataPath().c_str()));
+    auto ribbonReferences = [&] {
+        return host.RibbonUiOf(outlook_double::kComposeRibbonId)->References() +
+               host.RibbonUiOf(outlook_double::kExplorerRibbonId)->References();
+    };
+    const LONG referencesBefore = ribbonReferences();
+
+    EXPECT_EQ(S_OK, host.Disconnect(ext_dm_UserClosed));
+    EXPECT_TRUE(FileExists(StatisticsDataPath())) << "the store saved as at OnBeginShutdown";
+    EXPECT_EQ(referencesBefore - 1, ribbonReferences()) << "the add-in's shared copy is released";
+
+    EXPECT_EQ(S_OK, host.Connect(ext_cm_AfterStartup));  // the new store loads what was saved
+    ASSERT_TRUE(DeleteFileW(StatisticsDataPath().c_str()));
+    host.ReleaseAddin();
+    EXPECT_EQ(S_FALSE, server.CanUnloadNow()) << "the store was built again";
+    ASSERT_EQ(S_OK, host.CreateFromDll(kProgId, server.Path()));
+    EXPECT_EQ(S_OK, host.BeginShutdown());
+    EXPECT_TRUE(FileExists(StatisticsDataPath()));
+    host.FireQuit();
+    host.ReleaseAddin();
+    EXPECT_EQ(S_OK, server.CanUnloadNow());
+}
+
+// A file written with the content "x", last written days ago.
+void WriteFileWrittenDaysAgo(const std::wstring& path, int days)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE | FILE_WRITE_ATTRIBUTES, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path.c_str();
+    DWORD written = 0;
+    WriteFile(file, "x", 1, &written, nullptr);
+    FILETIME now = {};
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER time = {{now.dwLowDateTime, now.dwHighDateTime}};
+    time.QuadPart -= static_cast<ULONGLONG>(days) * 24 * 60 * 60 * 10000000;
+    const FILETIME lastWrite = {time.LowPart, time.HighPart};
+    EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, &lastWrite));
+    CloseHandle(file);
+}
+
+// What mails that were never sent left a month ago goes when Outlook's start is done; what a
+// draft of this month still uses, the log and anything that is not the add-in's stay.
+TEST_F(LifecycleTest, StartupDeletesWorkFilesLastWrittenMoreThanThirtyDaysAgo)
+{
+    StoreStartSettings(0, 0);
+    test_engine::ScopedTempFolder temp;
+    const std::wstring work = temp.MakeSubFolder(L"PlenzarMail") + L"\\";
+    temp.MakeSubFolder(L"PlenzarMail\\NotSmaller");
+    temp.MakeSubFolder(L"PlenzarMail\\Fail");
+    temp.MakeSubFolder(L"PlenzarMail\\dddddddddd");  // an output's own folder
+    temp.MakeSubFolder(L"PlenzarMail\\Pictures");
+    const std::vector<std::wstring> aged = {L"aaaaaaaaaa.jpg", L"NotSmaller\\2_aaaaaaaaaa.jpg",
+                                            L"Fail\\-1_cccccccccc.png", L"dddddddddd\\photo.jpg"};
+    const std::vector<std::wstring> kept = {L"bbbbbbbbbb.jpg", L"NotSmaller\\3_bbbbbbbbbb.jpg", L"Log.txt",
+                                            L"Log.old.txt", L"Pictures\\old.jpg"};
+    for (const std::wstring& name : aged) WriteFileWrittenDaysAgo(work + name, 31);
+    for (const std::wstring& name : kept)
+        WriteFileWrittenDaysAgo(work + name, name == L"bbbbbbbbbb.jpg" || name[0] == L'N' ? 29 : 90);
+    CTempFolderScope tempScope(temp.Path() + L"\\");
+
+    StartAddin();
+
+    for (const std::wstring& name : aged) EXPECT_FALSE(FileExists(work + name)) << name.c_str();
+    for (const std::wstring& name : kept) EXPECT_TRUE(FileExists(work + name)) << name.c_str();
+    EXPECT_FALSE(FileExists(work + L"dddddddddd")) << "the emptied output folder went too";
+    StopAddin();
 }
 
 TEST_F(LifecycleTest, OutlookFailingToGiveItsVersionDoesNotStopTheConnection)
