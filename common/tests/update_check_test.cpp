@@ -199,12 +199,21 @@ TEST_F(UpdateCheck, ThePromptShowsTheVersionAsReadAndNoOpensNothing)
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, Prompt(L"3.4.5.7"));
 
-    // A later check (another day) asks again; what follows the four numbers stays out.
+    // A later check (another day) asks again; what follows the four numbers stays out. A
+    // host that names the prompt's owner gets the box on its window, asked when it shows.
+    static HWND s_hostWindow = nullptr;
+    s_hostWindow = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
+                                   nullptr, nullptr);
+    ASSERT_NE(s_hostWindow, nullptr);
+    SetUpdatePromptOwner([]() { return s_hostWindow; });
     StoreSetting(L"checkForUpdateLastDate", AnotherDayOfMonth());
     Reply(" 3.\t4.\n5. +8 \xC3\xBC" "ber\r\n<html>");
     boxes = CheckAnswering(IDNO);
+    SetUpdatePromptOwner(nullptr);
+    DestroyWindow(s_hostWindow);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, Prompt(L"3.4.5.8"));
+    EXPECT_EQ(boxes[0].owner, s_hostWindow);
 
     EXPECT_FALSE(browser.WaitForUrls(1, 1500));
 }
