@@ -4,11 +4,11 @@
 #include "common/settings.h"
 #include "common/statistics_upload.h"
 #include "common/text_conversion.h"
+#include "common/usage_data_file.h"
+#include "common/utf8_text.h"
 #include "common/version_info.h"
 
 #include <chrono>
-#include <cstdio>
-#include <cstring>
 #include <new>
 #include <stdexcept>
 #include <vector>
@@ -37,62 +37,6 @@ public:
     SharedStoreLock& operator=(const SharedStoreLock&) = delete;
 };
 
-struct FileCloser {
-    void operator()(FILE* file) const { fclose(file); }
-};
-using FileHandle = std::unique_ptr<FILE, FileCloser>;
-
-std::int32_t WrappingAdd(std::int32_t a, std::int32_t b)
-{
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
-}
-
-// Takes sent records out of target, keeping counts made since; an entry whose count is
-// just what was sent is erased.
-void SubtractSent(UsageRecords& target, const UsageRecords& sent)
-{
-    for (const auto& entry : sent) {
-        auto found = target.find(entry.first);
-        if (found == target.end()) continue;
-        UsageRecord& record = found->second;
-        if (record.count == entry.second.count) {
-            target.erase(found);  // nothing counted since it was sent
-            continue;
-        }
-        record.count = WrappingAdd(record.count, -entry.second.count);
-        record.value = WrappingAdd(record.value, -entry.second.value);
-    }
-}
-
-// The records of a data file by name; the first of equal names wins. A missing or
-// unreadable file gives none, a trailing partial record is ignored.
-UsageRecords ReadDataFile(const std::wstring& path)
-{
-    UsageRecords records;
-    if (path.empty()) return records;
-    FileHandle file(_wfopen(path.c_str(), L"rb"));
-    if (!file) return records;
-    UsageRecord record;
-    while (fread(&record, 1, sizeof(record), file.get()) == sizeof(record))
-        records.emplace(std::string(record.name, strnlen(record.name, sizeof(record.name))), record);
-    return records;
-}
-
-// Replaces the data file by the records in key order; no records, no file. A file that
-// can't be deleted or created is ignored.
-void WriteDataFile(const std::wstring& path, const UsageRecords& records)
-{
-    if (path.empty()) return;
-    std::vector<UsageRecord> buffer;
-    buffer.reserve(records.size());
-    for (const auto& entry : records) buffer.push_back(entry.second);
-    DeleteFileW(path.c_str());
-    if (buffer.empty()) return;
-    FileHandle file(_wfopen(path.c_str(), L"wb"));
-    if (!file) return;
-    fwrite(buffer.data(), sizeof(UsageRecord), buffer.size(), file.get());
-}
-
 }  // namespace
 
 namespace usage_statistics_detail {
@@ -117,17 +61,21 @@ CUsageStatistics::CUsageStatistics(const std::wstring& storeName, StatisticsTear
 
 CUsageStatistics::~CUsageStatistics()
 {
-    // The slow steps first, while the store is still current: what is counted meanwhile
-    // is saved with it.
-    KillStatisticsTimersOfThisThread();
-    if (m_teardown == StatisticsTeardown::WaitForUpload) WaitForUploads(kStatisticsUploadWaitLimitMs);
-    const bool save = CSettings().productImprovement != 0;
+    bool save = false;
+    try {
+        // The slow steps first, while the store is still current: what is counted
+        // meanwhile is saved with it.
+        KillStatisticsTimersOfThisThread();
+        if (m_teardown == StatisticsTeardown::WaitForUpload) WaitForUploads(kStatisticsUploadWaitLimitMs);
+        save = CSettings().productImprovement != 0;
+    } catch (...) {
+        // No memory, or a lock that failed: the store still goes, the file stays as it is.
+    }
     // Then one hold of the store lock: the next store can only be built once the file is
     // saved, and an upload ending now finds its store either still here or detached.
     ExclusiveStoreLock lock;
     if (g_pUsageStatistics == this) g_pUsageStatistics = nullptr;
-    DetachUploads(save);
-    if (save) SaveToFile();
+    DetachUploads(save && SaveToFile());
 }
 
 std::unique_ptr<CUsageStatistics> CUsageStatistics::CreateIfNone(const std::wstring& storeName)
@@ -170,31 +118,50 @@ void CUsageStatistics::Add(std::string name, std::int32_t value)
 {
     for (char& c : name)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    const std::string key = UsageKeyOf(std::move(name));
 
     std::lock_guard<std::mutex> lock(m_recordsLock);
-    auto found = m_records.find(name);
-    if (found == m_records.end()) {
-        UsageRecord record = {};
-        strncpy(record.name, name.c_str(), sizeof(record.name) - 1);
-        record.count = 1;
-        record.value = value;
-        m_records.emplace(std::move(name), record);
-        return;
-    }
-    found->second.count = WrappingAdd(found->second.count, 1);
-    found->second.value = WrappingAdd(found->second.value, value);
+    AddToRecords(m_records, key, 1, value);
 }
 
 void CUsageStatistics::LoadFromFile()
 {
-    const UsageRecords loaded = ReadDataFile(GetDataFilePath());
+    UsageRecords loaded;
+    UsageDataFileState state;
+    {
+        const CUsageDataFileLock fileLock(m_name);
+        // Without the lock the store starts without the file's records: its save then
+        // adds only its own counts, so nothing is lost.
+        if (!fileLock.IsHeld()) return;
+        state = ReadUsageDataFile(GetDataFilePath(), loaded);
+    }
+    if (state == UsageDataFileState::Unreadable) return;
     std::lock_guard<std::mutex> lock(m_recordsLock);
-    m_records.insert(loaded.begin(), loaded.end());  // an existing entry is kept
+    for (const auto& entry : loaded) {
+        AddToRecords(m_records, entry.first, entry.second.count, entry.second.value);
+        AddToRecords(m_fileRecords, entry.first, entry.second.count, entry.second.value);
+    }
+    m_fileLoaded = state != UsageDataFileState::TooLarge;
 }
 
-void CUsageStatistics::SaveToFile() const
+bool CUsageStatistics::SaveToFile() noexcept
 {
-    WriteDataFile(GetDataFilePath(), CopyRecords());
+    try {
+        const std::wstring path = GetDataFilePath();
+        std::lock_guard<std::mutex> lock(m_recordsLock);
+        const CUsageDataFileLock fileLock(m_name);
+        if (!fileLock.IsHeld()) return false;
+        // Read again: another process of this name may have saved since this one loaded.
+        UsageRecords file;
+        if (ReadUsageDataFile(path, file) == UsageDataFileState::Unreadable) return false;
+        ApplyChanges(file, m_records, m_fileRecords);
+        UsageRecords saved = m_records;
+        if (!ReplaceUsageDataFile(path, file)) return false;
+        m_fileRecords.swap(saved);
+        return true;
+    } catch (...) {
+        return false;  // no memory (or a lock that failed): the file stays as it was
+    }
 }
 
 std::wstring GetTempFolder()
@@ -226,7 +193,7 @@ std::string EscapeJsonText(const std::string& name)
     static const char kHex[] = "0123456789abcdef";
     std::string escaped;
     escaped.reserve(name.size());
-    for (const char c : name) {
+    for (const char c : ToWellFormedUtf8(name)) {
         const unsigned char byte = static_cast<unsigned char>(c);
         if (c == '"' || c == '\\') {
             escaped += '\\';
@@ -291,7 +258,7 @@ UsageRecords CUsageStatistics::CopyRecords() const
 void CUsageStatistics::RemoveSent(const UsageRecords& sent)
 {
     std::lock_guard<std::mutex> lock(m_recordsLock);
-    SubtractSent(m_records, sent);
+    SubtractRecords(m_records, sent);
 }
 
 std::shared_ptr<CUsageUpload> CUsageStatistics::BeginUpload()
@@ -376,15 +343,19 @@ void CUsageUpload::Finish(bool sent) noexcept
 // Under the exclusive store lock, after the store's teardown saved the records sent.
 void CUsageUpload::TakeSentOut(bool productImprovement) const
 {
-    if (g_pUsageStatistics && g_pUsageStatistics->Name() == m_storeName) {
-        g_pUsageStatistics->RemoveSent(m_records);  // it read them from the file saved
+    CUsageStatistics* newer = g_pUsageStatistics;
+    if (newer && newer->Name() == m_storeName && newer->m_fileLoaded) {
+        newer->RemoveSent(m_records);  // it read them from the file saved
         return;
     }
     if (!productImprovement) return;  // the file is written only while it is set
     const std::wstring path = CUsageStatistics::DataFilePathOf(m_storeName);
-    UsageRecords saved = ReadDataFile(path);
-    SubtractSent(saved, m_records);
-    WriteDataFile(path, saved);
+    const CUsageDataFileLock fileLock(m_storeName);
+    if (!fileLock.IsHeld()) return;  // they stay, and may be sent again
+    UsageRecords saved;
+    if (ReadUsageDataFile(path, saved) != UsageDataFileState::Read) return;
+    SubtractRecords(saved, m_records);
+    ReplaceUsageDataFile(path, saved);
 }
 
 bool CUsageUpload::WaitUntilEnded(DWORD timeoutMs)

@@ -8,7 +8,12 @@
 // scheduler timers of its thread, by default returns at once whatever an upload is doing,
 // and saves every record, those an upload (CUsageUpload) carries included: that upload,
 // sent later, takes them out of the newer store or the file again.
+//
+// Processes (usage_data_file.h): a save reads the file as it is now, under a lock that
+// every process of the session shares, and adds to it only what this store changed since
+// it loaded the file (its counts, less what it sent); the file is replaced in one step.
 #include "common/plenzar_profile.h"
+#include "common/usage_records.h"
 
 #include <windows.h>
 
@@ -21,20 +26,8 @@
 #include <string>
 #include <vector>
 
-// One counted event, laid out exactly as in the data file (little-endian, no gaps).
-struct UsageRecord {
-    char name[64];        // lower-cased name, at most 63 bytes, zero-filled
-    std::int32_t count;   // wraps on overflow
-    std::int32_t value;   // sum of the counted values, wraps on overflow
-};
-static_assert(sizeof(UsageRecord) == 72, "the data file holds 72-byte records");
-static_assert(offsetof(UsageRecord, count) == 64 && offsetof(UsageRecord, value) == 68,
-              "the data file's field offsets");
-
 // Data file name: <temporary folder><store name><this>.
 constexpr wchar_t kUsageDataFileSuffix[] = L"_data.dat";
-
-using UsageRecords = std::map<std::string, UsageRecord>;
 
 // How the teardown meets an upload that is still under way.
 enum class StatisticsTeardown {
@@ -90,8 +83,9 @@ public:
                               StatisticsTeardown teardown = StatisticsTeardown::ReturnAtOnce);
     // Kills the scheduler timers armed on this thread and meets a running upload as the
     // teardown setting says; then, under one hold of the store lock, unpublishes the store,
-    // detaches its uploads and saves the data file when productImprovement is set. Must
-    // not run under the loader lock (DllMain).
+    // saves the data file when productImprovement is set and detaches its uploads. Lets no
+    // exception out: when it cannot save (no memory, no lock, a file that can't be
+    // replaced) the file stays as it was. Must not run under the loader lock (DllMain).
     ~CUsageStatistics();
     CUsageStatistics(const CUsageStatistics&) = delete;
     CUsageStatistics& operator=(const CUsageStatistics&) = delete;
@@ -107,14 +101,20 @@ public:
     static bool CountProfile(PlenzarProfile profile);
     static const char* ProfileEventName(PlenzarProfile profile);
 
-    // Lower-cases the name (bytes A-Z only) and counts it into this store.
+    // Lower-cases the name (bytes A-Z only) and counts it into this store under its key
+    // (UsageKeyOf). A new name finds no room in a store of kMaxUsageRecords entries.
     void Add(std::string name, std::int32_t value);
 
+    // Adds the data file's records to the store; a file that can't be read, one larger than
+    // any store writes, or no lock within its time-out leaves the store as it was.
     void LoadFromFile();
-    void SaveToFile() const;
+    // Adds what the store changed since it loaded (or last saved) to the file as it is now,
+    // and replaces it; false when the file stays as it was. No exception leaves it.
+    bool SaveToFile() noexcept;
     std::wstring GetDataFilePath() const;
     static std::wstring DataFilePathOf(const std::wstring& storeName);
-    // { "data": [...]} of the entries in key order; names escaped for JSON.
+    // { "data": [...]} of the entries in key order; names escaped for JSON, and made
+    // well-formed UTF-8.
     std::string ToJson() const;
     static std::string JsonOf(const UsageRecords& records);
     // "X-PlenzarFile-Agent: <module version>|<host version>|<anonymous id>|<store name>".
@@ -126,7 +126,7 @@ public:
     UsageRecords CopyRecords() const;
 
     // Removes what an upload sent, keeping counts made since. A -= of the sent count and
-    // value; an entry whose count did not change is erased.
+    // value; an entry left with no count is erased.
     void RemoveSent(const UsageRecords& sent);
     // A new upload of this store, registered before its worker exists so the teardown
     // cannot miss it. Throws std::bad_alloc.
@@ -139,6 +139,10 @@ private:
     void ForgetUpload(const CUsageUpload* upload);
 
     UsageRecords m_records;
+    // The records as the data file held them when loaded or last saved: a save adds to the
+    // file only what changed since.
+    UsageRecords m_fileRecords;
+    bool m_fileLoaded = false;  // the file was read, so it holds nothing that m_records lacks
     std::wstring m_name;
     StatisticsTeardown m_teardown;
     mutable std::mutex m_recordsLock;  // every access to m_records
@@ -159,7 +163,8 @@ template <typename Work> auto WithCurrentUsageStatistics(Work work) -> decltype(
 // The temporary folder from GetTempPathW, ending in a backslash; empty when there is none.
 std::wstring GetTempFolder();
 
-// JSON string contents for name: quotation mark, backslash and control characters escaped.
+// JSON string contents for name: well-formed UTF-8 (ill-formed sequences become U+FFFD),
+// quotation mark, backslash and control characters escaped.
 std::string EscapeJsonText(const std::string& name);
 
 // --- implementation of the template above ---

@@ -2,6 +2,7 @@
 
 #include "common/anonymous_id.h"
 #include "common/text_conversion.h"
+#include "common/usage_data_file.h"
 #include "tests/support/http_test_server.h"
 #include "tests/support/wininet_proxy.h"
 
@@ -298,6 +299,33 @@ TEST_F(StatisticsUploadTest, AnUploadWhoseStoreIsGoneTakesWhatItSentOutOfTheNewe
         store.reset();
         DeleteFileW(DataFilePath().c_str());
     }
+}
+
+TEST_F(StatisticsUploadTest, ASaveAddsThisProcesssCountsToWhatAnotherProcessSavedAndTakesOutWhatThisOneSent)
+{
+    StoreSettings(1, TodaysDayOfYear());
+    server.SetDefaultReply(Reply(200));
+    WriteFileBytes(DataFilePath(), RecordBytes("gif", 2, 30));
+    auto store = std::make_unique<CUsageStatistics>(kStoreName);
+    CUsageStatistics::Count("png", 5);
+    ASSERT_TRUE(UploadStatistics(*store));  // gif and png sent
+    CUsageStatistics::Count("png", 1);
+
+    // Another process loaded the same file, counted and saved meanwhile, and a process was
+    // killed while it held the file's lock.
+    WriteFileBytes(DataFilePath(), RecordBytes("bmp", 1, 4) + RecordBytes("gif", 3, 31));
+    const std::wstring lockName = UsageDataFileLockName(kStoreName);
+    const HANDLE keptOpen = CreateMutexW(nullptr, FALSE, lockName.c_str());
+    std::thread([&] {
+        const HANDLE mutex = CreateMutexW(nullptr, FALSE, lockName.c_str());
+        WaitForSingleObject(mutex, INFINITE);
+        CloseHandle(mutex);
+    }).join();  // ends owning it
+
+    store.reset();
+    CloseHandle(keptOpen);
+    EXPECT_EQ(ReadFileBytes(DataFilePath()),
+              RecordBytes("bmp", 1, 4) + RecordBytes("gif", 1, 1) + RecordBytes("png", 1, 1));
 }
 
 CWinThread* NoThread(AFX_THREADPROC, LPVOID, int, UINT, DWORD, LPSECURITY_ATTRIBUTES) { return nullptr; }

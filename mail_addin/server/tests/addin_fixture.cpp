@@ -15,15 +15,22 @@ std::wstring StatisticsDataPath()
     return std::wstring(temp) + L"PlenzarMail_data.dat";
 }
 
-void WriteStatisticsDataFile()
+void WriteStatisticsDataFile(size_t trailingBytes)
 {
-    unsigned char record[72] = {'s', 'e', 'e', 'n'};
+    unsigned char record[72 * 2] = {'s', 'e', 'e', 'n'};
     record[64] = 1;  // count
     record[68] = 7;  // value
     FILE* file = _wfopen(StatisticsDataPath().c_str(), L"wb");
     ASSERT_NE(file, nullptr);
-    fwrite(record, sizeof(record), 1, file);
+    fwrite(record, 72 + (trailingBytes < 72 ? trailingBytes : 71), 1, file);
     fclose(file);
+}
+
+long long StatisticsDataFileSize()
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(StatisticsDataPath().c_str(), GetFileExInfoStandard, &data)) return -1;
+    return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
 bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }

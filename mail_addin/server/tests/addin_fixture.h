@@ -14,8 +14,11 @@ namespace mail_server {
 
 // %TEMP%PlenzarMail_data.dat, the add-in's statistics data file.
 std::wstring StatisticsDataPath();
-// A data file holding one record, "seen" counted once with value 7.
-void WriteStatisticsDataFile();
+// A data file holding one record, "seen" counted once with value 7, then trailingBytes
+// of a record cut short (which a save drops, so the file shows whether a save ran).
+void WriteStatisticsDataFile(size_t trailingBytes = 0);
+// The data file's size in bytes, -1 when there is none.
+long long StatisticsDataFileSize();
 bool FileExists(const std::wstring& path);
 // Stores one number of the settings record.
 void StoreSetting(const wchar_t* name, DWORD value);

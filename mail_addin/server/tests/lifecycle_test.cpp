@@ -53,13 +53,13 @@ TEST_F(LifecycleTest, TheStoreHoldsTheLibraryUntilOnBeginShutdownSavesAndDestroy
     StoreStartSettings(0, 1);
     WriteStatisticsDataFile();
     StartAddin();
-    ASSERT_TRUE(DeleteFileW(StatisticsDataPath().c_str()));
+    WriteStatisticsDataFile(6);  // a save rewrites it whole
     host.ReleaseAddin();
     EXPECT_EQ(S_FALSE, server.CanUnloadNow()) << "the store's timer is pending";
 
     ASSERT_EQ(S_OK, host.CreateFromDll(kProgId, server.Path()));
     EXPECT_EQ(S_OK, host.BeginShutdown());
-    EXPECT_TRUE(FileExists(StatisticsDataPath())) << "the store saved what it loaded";
+    EXPECT_EQ(StatisticsDataFileSize(), 72) << "the store saved the file";
     EXPECT_EQ(S_OK, host.BeginShutdown()) << "a second teardown finds no store";
     host.FireQuit();
     host.ReleaseAddin();
@@ -72,9 +72,9 @@ TEST_F(LifecycleTest, AStoreThatExistsAtStartupCompleteIsKept)
     WriteStatisticsDataFile();
     StartAddin();
     EXPECT_EQ(S_OK, host.StartupComplete());
-    ASSERT_TRUE(DeleteFileW(StatisticsDataPath().c_str()));
+    WriteStatisticsDataFile(6);  // a save rewrites it whole
     StopAddin();
-    EXPECT_TRUE(FileExists(StatisticsDataPath()));
+    EXPECT_EQ(StatisticsDataFileSize(), 72) << "the first store saved the file";
     EXPECT_EQ(S_OK, server.CanUnloadNow()) << "no second store was left behind with its timer";
 }
 
