@@ -117,7 +117,7 @@ TEST_F(LifecycleTest, TurningItOffReleasesWhatQuitReleasesAndTurningItOnBuildsIt
     StoreStartSettings(0, 1);
     WriteStatisticsDataFile();
     StartAddin();
-    ASSERT_TRUE(DeleteFileW(StatisticsDataPath().c_str()));
+    WriteStatisticsDataFile(6);  // a save rewrites it whole
     auto ribbonReferences = [&] {
         return host.RibbonUiOf(outlook_double::kComposeRibbonId)->References() +
                host.RibbonUiOf(outlook_double::kExplorerRibbonId)->References();
@@ -125,16 +125,16 @@ TEST_F(LifecycleTest, TurningItOffReleasesWhatQuitReleasesAndTurningItOnBuildsIt
     const LONG referencesBefore = ribbonReferences();
 
     EXPECT_EQ(S_OK, host.Disconnect(ext_dm_UserClosed));
-    EXPECT_TRUE(FileExists(StatisticsDataPath())) << "the store saved as at OnBeginShutdown";
+    EXPECT_EQ(StatisticsDataFileSize(), 72) << "the store saved as at OnBeginShutdown";
     EXPECT_EQ(referencesBefore - 1, ribbonReferences()) << "the add-in's shared copy is released";
 
     EXPECT_EQ(S_OK, host.Connect(ext_cm_AfterStartup));  // the new store loads what was saved
-    ASSERT_TRUE(DeleteFileW(StatisticsDataPath().c_str()));
+    WriteStatisticsDataFile(6);
     host.ReleaseAddin();
     EXPECT_EQ(S_FALSE, server.CanUnloadNow()) << "the store was built again";
     ASSERT_EQ(S_OK, host.CreateFromDll(kProgId, server.Path()));
     EXPECT_EQ(S_OK, host.BeginShutdown());
-    EXPECT_TRUE(FileExists(StatisticsDataPath()));
+    EXPECT_EQ(StatisticsDataFileSize(), 72);
     host.FireQuit();
     host.ReleaseAddin();
     EXPECT_EQ(S_OK, server.CanUnloadNow());
