@@ -74,20 +74,7 @@ bool MakeMutexName(const SplitPath& parts, wchar_t (&name)[kMutexNameChars])
 COutputNameLock::COutputNameLock(const SplitPath& outputParts)
 {
     wchar_t name[kMutexNameChars];
-    if (!MakeMutexName(outputParts, name))
-        return;
-    m_mutex = ::CreateMutexW(nullptr, FALSE, name);
-    if (!m_mutex)
-        return;
     // An owner that ended without releasing left no state behind: the folder is listed afresh.
-    const DWORD waited = ::WaitForSingleObject(m_mutex, INFINITE);
-    m_held = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
-}
-
-COutputNameLock::~COutputNameLock()
-{
-    if (m_held)
-        ::ReleaseMutex(m_mutex);
-    if (m_mutex)
-        ::CloseHandle(m_mutex);
+    if (MakeMutexName(outputParts, name))
+        m_lock.emplace(name, INFINITE);
 }

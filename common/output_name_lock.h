@@ -2,8 +2,9 @@
 // Makes the choice of an output name and the engine's write one step for every conversion
 // that could choose the same name, across the threads and processes of the user's session.
 #include "common/output_name.h"
+#include "common/session_mutex.h"
 
-#include <windows.h>
+#include <optional>
 
 // Holds, from construction to destruction, the session's named mutex of one output folder
 // and name root: the base name without the " (n)" groups at its end, since "photo",
@@ -13,13 +14,9 @@
 class COutputNameLock {
 public:
     explicit COutputNameLock(const SplitPath& outputParts);
-    ~COutputNameLock();
-    COutputNameLock(const COutputNameLock&) = delete;
-    COutputNameLock& operator=(const COutputNameLock&) = delete;
 
-    bool Held() const { return m_held; }
+    bool Held() const { return m_lock && m_lock->IsHeld(); }
 
 private:
-    HANDLE m_mutex = nullptr;
-    bool m_held = false;
+    std::optional<CSessionMutexLock> m_lock;
 };

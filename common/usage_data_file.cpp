@@ -77,19 +77,10 @@ std::wstring UsageDataFileLockName(const std::wstring& storeName)
 CUsageDataFileLock::CUsageDataFileLock(const std::wstring& storeName) noexcept
 {
     try {
-        m_mutex = CreateMutexW(nullptr, FALSE, UsageDataFileLockName(storeName).c_str());
+        m_lock.emplace(UsageDataFileLockName(storeName).c_str(), kUsageDataFileLockTimeoutMs);
     } catch (...) {
-        return;  // no memory for the name: not held
+        // no memory for the name: not held
     }
-    if (!m_mutex) return;
-    const DWORD waited = WaitForSingleObject(m_mutex, kUsageDataFileLockTimeoutMs);
-    m_held = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
-}
-
-CUsageDataFileLock::~CUsageDataFileLock()
-{
-    if (m_held) ReleaseMutex(m_mutex);
-    if (m_mutex) CloseHandle(m_mutex);
 }
 
 UsageDataFileState ReadUsageDataFile(const std::wstring& path, UsageRecords& records)

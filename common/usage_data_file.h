@@ -2,10 +2,12 @@
 // The usage statistics data file on disk: read whole, replaced in one step, and used by one
 // process of the user's session at a time, so that a crash leaves it whole and no process
 // overwrites what another one saved.
+#include "common/session_mutex.h"
 #include "common/usage_records.h"
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 // How long a store waits for another process to finish with its data file (one read and
@@ -19,15 +21,11 @@ constexpr DWORD kUsageDataFileLockTimeoutMs = 5000;
 class CUsageDataFileLock {
 public:
     explicit CUsageDataFileLock(const std::wstring& storeName) noexcept;
-    ~CUsageDataFileLock();
-    CUsageDataFileLock(const CUsageDataFileLock&) = delete;
-    CUsageDataFileLock& operator=(const CUsageDataFileLock&) = delete;
 
-    bool IsHeld() const { return m_held; }
+    bool IsHeld() const { return m_lock && m_lock->IsHeld(); }
 
 private:
-    HANDLE m_mutex = nullptr;
-    bool m_held = false;
+    std::optional<CSessionMutexLock> m_lock;
 };
 
 // The mutex name of a store's lock (a backslash in the store name becomes "_").

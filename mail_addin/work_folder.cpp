@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "common/text_conversion.h"
+#include "common/utf8_text.h"
 #include "mail_addin/log_clock.h"
 
 std::string g_logFilePath;
@@ -60,11 +61,7 @@ std::string FormatLogText(const char* format, va_list args)
     std::string text(static_cast<size_t>(length) + 1, '\0');
     _vsnprintf(&text[0], text.size(), format, args);
     text.resize(static_cast<size_t>(length));
-    if (text.size() > kLogTextLimit) {
-        size_t cut = kLogTextLimit;
-        while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-        text.resize(cut);
-    }
+    text.resize(Utf8PrefixLength(text, kLogTextLimit));
     return text;
 }
 
