@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cwchar>
 
+#include "common/file_handles.h"
+
 namespace {
 
 // Numbered names tried before the file is passed over.
@@ -15,22 +17,6 @@ constexpr int kMaxNumberDigits = 5;
 
 // Bit n: some entry of the folder carries the candidate base of number n (0: the bare base).
 using TakenNumbers = std::bitset<kMaxOutputNumber + 1>;
-
-class CFindHandle {
-public:
-    explicit CFindHandle(HANDLE handle) : m_handle(handle) {}
-    ~CFindHandle()
-    {
-        if (m_handle != INVALID_HANDLE_VALUE)
-            ::FindClose(m_handle);
-    }
-    CFindHandle(const CFindHandle&) = delete;
-    CFindHandle& operator=(const CFindHandle&) = delete;
-    HANDLE Get() const { return m_handle; }
-
-private:
-    HANDLE m_handle;
-};
 
 bool StartsWithIgnoringCase(const wchar_t* text, size_t textLength, const wchar_t* prefix, size_t prefixLength)
 {
@@ -71,7 +57,7 @@ bool ListTakenNumbers(const SplitPath& parts, TakenNumbers& taken)
         return false;
     WIN32_FIND_DATAW entry;
     CFindHandle search(::FindFirstFileExW(pattern, FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr, 0));
-    if (search.Get() == INVALID_HANDLE_VALUE) {
+    if (!search.IsValid()) {
         const DWORD error = ::GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;  // nothing there
     }

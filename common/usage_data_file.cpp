@@ -1,31 +1,11 @@
 #include "common/usage_data_file.h"
 
+#include "common/file_handles.h"
+
 #include <cstring>
 #include <vector>
 
 namespace {
-
-class CFileHandle {
-public:
-    explicit CFileHandle(HANDLE handle) : m_handle(handle) {}
-    ~CFileHandle() { Close(); }
-    CFileHandle(const CFileHandle&) = delete;
-    CFileHandle& operator=(const CFileHandle&) = delete;
-
-    bool IsValid() const { return m_handle != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return m_handle; }
-    // False when closing reports an error (data that never reached the file).
-    bool Close()
-    {
-        if (!IsValid()) return true;
-        const bool closed = CloseHandle(m_handle) != FALSE;
-        m_handle = INVALID_HANDLE_VALUE;
-        return closed;
-    }
-
-private:
-    HANDLE m_handle;
-};
 
 // Deletes the file written beside the data file unless it was moved into place.
 class CReplacementFile {

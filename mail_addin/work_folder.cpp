@@ -5,6 +5,7 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "common/file_handles.h"
 #include "common/text_conversion.h"
 #include "common/utf8_text.h"
 #include "mail_addin/log_clock.h"
@@ -36,19 +37,6 @@ std::wstring SubFolder(const wchar_t* name)
     const std::wstring work = GetWorkFolder();
     return work.empty() ? work : EnsureFolder(work + name);
 }
-
-class CFileHandle {
-public:
-    explicit CFileHandle(HANDLE handle) : m_handle(handle) {}
-    ~CFileHandle() { if (IsValid()) CloseHandle(m_handle); }
-    CFileHandle(const CFileHandle&) = delete;
-    CFileHandle& operator=(const CFileHandle&) = delete;
-    bool IsValid() const { return m_handle != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return m_handle; }
-
-private:
-    HANDLE m_handle;
-};
 
 // The text formatted whole, then cut to the log's bound on a UTF-8 character boundary.
 std::string FormatLogText(const char* format, va_list args)

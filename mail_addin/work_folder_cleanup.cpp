@@ -4,6 +4,7 @@
 #include <functional>
 #include <new>
 
+#include "common/file_handles.h"
 #include "mail_addin/outlook_access.h"
 #include "mail_addin/work_folder.h"
 
@@ -17,18 +18,14 @@ void ForEachEntry(const std::wstring& folder, const wchar_t* pattern,
                   const std::function<void(const WIN32_FIND_DATAW&)>& visit)
 {
     WIN32_FIND_DATAW found = {};
-    const HANDLE search = FindFirstFileW((folder + pattern).c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
+    const CFindHandle search(FindFirstFileW((folder + pattern).c_str(), &found));
+    if (!search.IsValid())
         return;
-    struct CSearchCloser {
-        HANDLE handle;
-        ~CSearchCloser() { FindClose(handle); }
-    } closer{ search };
     do {
         const std::wstring name = found.cFileName;
         if (name != L"." && name != L"..")
             visit(found);
-    } while (FindNextFileW(search, &found));
+    } while (FindNextFileW(search.Get(), &found));
 }
 
 bool IsPlainFile(const WIN32_FIND_DATAW& entry)
